@@ -1,0 +1,134 @@
+// The solver's one static puzzle state, its codes and its routines.
+//
+// Everything the solver and the window program share lives in one fixed-size
+// SolverState; nothing is allocated. Rows and columns are numbered from 1.
+// Per-line tables are stored at index (line - 1); grid is stored with its
+// one-cell frame, so puzzle cell (r, c) is grid[r][c].
+#pragma once
+
+#include <cstdint>
+
+using i32 = std::int32_t;
+
+// ---- limits -------------------------------------------------------------
+
+constexpr int MAX_LINES = 25;           // rows, and columns
+constexpr int MAX_CLUES = 13;           // clue numbers per line
+constexpr int CLUE_SLOTS = MAX_CLUES + 2;  // compiled list with a zero at each end
+constexpr int GRID_SIZE = MAX_LINES + 2;   // work grid including its frame
+constexpr int TRAIL_SIZE = MAX_LINES * MAX_LINES;
+constexpr int MAX_CLUE_VALUE = 99;
+
+// ---- codes --------------------------------------------------------------
+
+constexpr i32 CELL_UNKNOWN = 0;
+constexpr i32 CELL_EMPTY = 1;
+constexpr i32 CELL_FILLED = 2;
+constexpr i32 CELL_BORDER = 3;
+
+constexpr i32 LINE_PENDING = 0;  // a cell changed since propagation last settled it
+constexpr i32 LINE_SOLVED = 1;   // settled by propagation, not yet probed
+constexpr i32 LINE_PROBED = 2;
+
+constexpr i32 MARK_NONE = 0;
+constexpr i32 MARK_EMPTY = 1;
+constexpr i32 MARK_FILLED = 2;
+constexpr i32 MARK_EMPTY_DIFFERS = 3;
+constexpr i32 MARK_FILLED_DIFFERS = 4;
+
+constexpr i32 STATUS_NONE = 0;
+constexpr i32 STATUS_SEARCHING = 1;
+constexpr i32 STATUS_FINISHED = 2;  // exactly one solution
+constexpr i32 STATUS_INVALID = 3;   // unequal sums, a contradiction or no solution
+constexpr i32 STATUS_SEVERAL = 4;   // more than one solution
+
+// ---- the state ----------------------------------------------------------
+
+struct SolverState {
+    // Clue entry: slot 0 is farthest from the grid, slot 12 next to it; 0 is blank.
+    i32 row_clue_input[MAX_LINES][MAX_CLUES];
+    i32 col_clue_input[MAX_LINES][MAX_CLUES];
+    i32 row_clue_sum;  // running totals, kept by every edit
+    i32 col_clue_sum;
+
+    // Entry cursor, in 20-pixel cell units of the window.
+    i32 cursor_x;
+    i32 cursor_y;
+    i32 digit_entry_active;  // 1: the next digit is appended to the current entry
+
+    // Compiled clues: slot 0 and slot n + 1 hold 0, slots 1..n the blocks.
+    i32 height;
+    i32 width;
+    i32 row_clues[MAX_LINES][CLUE_SLOTS];
+    i32 col_clues[MAX_LINES][CLUE_SLOTS];
+    i32 row_clue_count[MAX_LINES];
+    i32 col_clue_count[MAX_LINES];
+
+    i32 grid[GRID_SIZE][GRID_SIZE];  // rows 0 and 26, columns 0 and 26: the frame
+    i32 row_state[MAX_LINES];
+    i32 col_state[MAX_LINES];
+
+    // Undo log of every cell that left CELL_UNKNOWN, oldest first.
+    i32 trail_row[TRAIL_SIZE];
+    i32 trail_col[TRAIL_SIZE];
+    i32 trail_len;
+
+    // Placement bounds of the one line last computed.
+    i32 row_left_end[CLUE_SLOTS];
+    i32 row_right_start[CLUE_SLOTS];
+    i32 col_left_end[CLUE_SLOTS];
+    i32 col_right_start[CLUE_SLOTS];
+
+    i32 result_grid[MAX_LINES][MAX_LINES];  // marks of cell (r, c) at [r - 1][c - 1]
+    i32 solution_state;  // 0 none recorded, 1 one recorded, 2 a differing one met
+    i32 status;
+};
+
+extern SolverState solver_state;
+
+// Counters for the command-line tool's statistics; they never steer the solver.
+struct SolverStats {
+    std::int64_t probe_fixed;     // cells fixed by the first probe of a run
+    std::int64_t guess_fixed;     // cells fixed by guess_probe
+    std::int64_t search_calls;
+    std::int64_t leftmost_calls;
+    std::int64_t completion_calls;  // nodes spent completing leaves with open cells
+};
+
+extern SolverStats solver_stats;
+
+// ---- routines -----------------------------------------------------------
+// Each returns 1 for a contradiction and 0 otherwise, unless it returns nothing.
+
+void load_sample_puzzle();  // the built-in 5 x 16 puzzle, as at program start
+void compile_clues();
+
+int row_leftmost(int r);
+int col_leftmost(int c);
+void row_rightmost(int r);
+void col_rightmost(int c);
+
+int propagate();
+int probe();
+int guess_probe();
+void search();
+void solve();
+
+// Puts the trail back to length mark, newest cell first.
+inline void undo_trail(i32 mark)
+{
+    SolverState& s = solver_state;
+    while (s.trail_len > mark) {
+        --s.trail_len;
+        s.grid[s.trail_row[s.trail_len]][s.trail_col[s.trail_len]] = CELL_UNKNOWN;
+    }
+}
+
+// Appends puzzle cell (r, c) to the trail.
+inline void push_trail(i32 r, i32 c)
+{
+    SolverState& s = solver_state;
+    s.trail_row[s.trail_len] = r;
+    s.trail_col[s.trail_len] = c;
+    ++s.trail_len;
+}

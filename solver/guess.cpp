@@ -1,0 +1,52 @@
+// Guessing with probing: fix open cells next to decided ones when one value leads to a contradiction.
+#include "state.h"
+
+namespace {
+
+bool next_to_decided(i32 r, i32 c)
+{
+    const auto& g = solver_state.grid;
+    return g[r - 1][c] != CELL_UNKNOWN || g[r + 1][c] != CELL_UNKNOWN || g[r][c - 1] != CELL_UNKNOWN ||
+           g[r][c + 1] != CELL_UNKNOWN;
+}
+
+// Sets cell (r, c), puts its lines back to pending, enters it on the trail and probes.
+int try_value(i32 r, i32 c, i32 value)
+{
+    SolverState& s = solver_state;
+    s.grid[r][c] = value;
+    s.row_state[r - 1] = LINE_PENDING;
+    s.col_state[c - 1] = LINE_PENDING;
+    push_trail(r, c);
+    return probe();
+}
+
+}  // namespace
+
+int guess_probe()
+{
+    SolverState& s = solver_state;
+    i32 base = s.trail_len;
+    bool fixed_any;
+    do {
+        fixed_any = false;
+        for (i32 r = 1; r <= s.height; ++r) {
+            for (i32 c = 1; c <= s.width; ++c) {
+                if (s.grid[r][c] != CELL_UNKNOWN || !next_to_decided(r, c)) continue;
+                const int filled_fails = try_value(r, c, CELL_FILLED);
+                undo_trail(base);
+                if (filled_fails) {
+                    if (try_value(r, c, CELL_EMPTY)) return 1;
+                } else {
+                    const int empty_fails = try_value(r, c, CELL_EMPTY);
+                    undo_trail(base);
+                    if (!empty_fails) continue;
+                    if (try_value(r, c, CELL_FILLED)) return 1;
+                }
+                base = s.trail_len;
+                fixed_any = true;
+            }
+        }
+    } while (fixed_any);
+    return 0;
+}

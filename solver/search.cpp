@@ -1,0 +1,97 @@
+// Exhaustive depth-first search: record the first solution and mark every cell another one differs in.
+#include <initializer_list>
+
+#include "state.h"
+
+namespace {
+
+void set_branch(i32 r, i32 c, i32 value)
+{
+    SolverState& s = solver_state;
+    s.row_state[r - 1] = LINE_PENDING;
+    s.col_state[c - 1] = LINE_PENDING;
+    s.grid[r][c] = value;
+}
+
+// Finds the first open cell in row-major order; with skip_differing, cells already
+// marked as differing are passed over.
+bool find_open_cell(bool skip_differing, i32& row, i32& col)
+{
+    const SolverState& s = solver_state;
+    for (i32 r = 1; r <= s.height; ++r) {
+        for (i32 c = 1; c <= s.width; ++c) {
+            if (s.grid[r][c] != CELL_UNKNOWN) continue;
+            if (skip_differing && s.result_grid[r - 1][c - 1] >= MARK_EMPTY_DIFFERS) continue;
+            row = r;
+            col = c;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the open cells of a probed state can be completed to a solution; depth
+// first, probing at every node, stopping at the first complete grid. Undoes all it does.
+bool completable()
+{
+    SolverState& s = solver_state;
+    i32 r, c;
+    if (!find_open_cell(false, r, c)) return true;
+    bool found = false;
+    for (const i32 value : {CELL_EMPTY, CELL_FILLED}) {
+        ++solver_stats.completion_calls;
+        const i32 mark = s.trail_len;
+        set_branch(r, c, value);
+        found = !probe() && completable();
+        undo_trail(mark);
+        if (found) break;
+    }
+    s.grid[r][c] = CELL_UNKNOWN;
+    return found;
+}
+
+void record_leaf()
+{
+    SolverState& s = solver_state;
+    if (s.solution_state == 0) {
+        for (i32 r = 1; r <= s.height; ++r)
+            for (i32 c = 1; c <= s.width; ++c) s.result_grid[r - 1][c - 1] = s.grid[r][c];
+        s.solution_state = 1;
+        return;
+    }
+    // Cells already marked as differing may still be open here; the leaf counts
+    // only if some solution agrees with it.
+    i32 r, c;
+    if (find_open_cell(false, r, c) && !completable()) return;
+    for (r = 1; r <= s.height; ++r) {
+        for (c = 1; c <= s.width; ++c) {
+            i32& mark = s.result_grid[r - 1][c - 1];
+            if (mark < MARK_EMPTY_DIFFERS && mark != s.grid[r][c]) {
+                mark += 2;
+                s.solution_state = 2;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void search()
+{
+    SolverState& s = solver_state;
+    ++solver_stats.search_calls;
+    const i32 entry_mark = s.trail_len;
+    if (!probe()) {
+        i32 r, c;
+        if (find_open_cell(true, r, c)) {
+            set_branch(r, c, CELL_EMPTY);
+            search();
+            set_branch(r, c, CELL_FILLED);
+            search();
+            s.grid[r][c] = CELL_UNKNOWN;
+        } else {
+            record_leaf();
+        }
+    }
+    undo_trail(entry_mark);
+}

@@ -1,106 +1,63 @@
 // Leftmost and rightmost placements of a line's blocks that agree with its decided cells.
-#include "state.h"
+#include <bit>
+
+#include "line.h"
 
 namespace {
 
-// One packing serves rows and columns: cell(p) is line[p * STRIDE], p from 0 to N + 1.
-// Position 0 is the frame and every position above N is the frame or an undecided
-// cell outside the puzzle, so slides need no index test; the sentinels end the gap
-// scans. len[0] and len[n + 1] are 0.
+using u32 = std::uint32_t;
 
-template <int STRIDE>
-int leftmost(const i32* line, i32 N, const i32* len, i32 n, i32* left_end)
+// Bits 0 to b (b at most 31).
+inline u32 up_to(i32 b)
 {
-    ++solver_stats.leftmost_calls;
-    left_end[0] = 0;
-    i32 last_filled = 0;
-    for (i32 p = N; p >= 1; --p) {
-        if (line[p * STRIDE] == CELL_FILLED) {
-            last_filled = p;
-            break;
-        }
-    }
-    if (n == 0) return last_filled > 0 ? 1 : 0;
-
-    i32 k = 1;
-    i32 d = len[1];  // candidate end of block k
-    for (;;) {
-        if (d > N) return 1;
-        if (k == n) {
-            if (d < last_filled) d = last_filled;
-        } else {
-            while (line[(d + 1) * STRIDE] == CELL_FILLED) ++d;
-        }
-        // A block cell that is empty pushes the block past it.
-        bool settled = true;
-        i32 s = d - len[k];
-        for (i32 p = d; p > s; --p) {
-            if (line[p * STRIDE] == CELL_EMPTY) {
-                s = p;
-                d = p + len[k];
-                settled = false;
-                break;
-            }
-        }
-        // A filled cell between this block and the previous one must be covered
-        // by the previous block.
-        for (i32 p = s; p > left_end[k - 1]; --p) {
-            if (line[p * STRIDE] == CELL_FILLED) {
-                if (k == 1) return 1;
-                --k;
-                d = p;
-                settled = false;
-                break;
-            }
-        }
-        if (settled) {
-            left_end[k] = d;
-            ++k;
-            if (k > n) return 0;
-            d += 1 + len[k];
-        }
-    }
+    return b >= 31 ? ~u32{0} : (u32{2} << b) - 1;
 }
 
-template <int STRIDE>
-void rightmost(const i32* line, i32 N, const i32* len, i32 n, i32* right_start)
+// Bits a to b, for 1 <= a; empty when b < a.
+inline u32 between(i32 a, i32 b)
+{
+    return b < a ? 0 : up_to(b) & ~up_to(a - 1);
+}
+
+inline i32 highest(u32 bits)
+{
+    return 31 - std::countl_zero(bits);
+}
+
+inline i32 lowest(u32 bits)
+{
+    return std::countr_zero(bits);
+}
+
+// The rightmost packing: the mirror image of the leftmost one, run only on cells
+// for which the leftmost packing has just succeeded.
+void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right_start)
 {
     right_start[n + 1] = N + 1;
-    i32 first_filled = N + 1;
-    for (i32 p = 1; p <= N; ++p) {
-        if (line[p * STRIDE] == CELL_FILLED) {
-            first_filled = p;
-            break;
-        }
-    }
+    const i32 first_filled = cells.filled ? lowest(cells.filled) : N + 1;
     i32 k = n;
     i32 a = N - len[n] + 1;  // candidate start of block k
     while (k > 0) {
-        // Only a call that breaks the precondition (leftmost feasible on the same
-        // cells) could get here; stop rather than read outside the line.
+        // Only a call that breaks the precondition could get here; stop rather
+        // than step outside the line.
         if (a < 1 || k > n) return;
         if (k == 1) {
             if (a > first_filled) a = first_filled;
         } else {
-            while (line[(a - 1) * STRIDE] == CELL_FILLED) --a;
+            // A block may not be preceded directly by a filled cell: slide left over it.
+            a = highest(~cells.filled & up_to(a - 1)) + 1;
         }
         bool settled = true;
         i32 e = a + len[k];
-        for (i32 p = a; p < e; ++p) {
-            if (line[p * STRIDE] == CELL_EMPTY) {
-                e = p;
-                a = p - len[k];
-                settled = false;
-                break;
-            }
+        if (const u32 holes = cells.empty & between(a, e - 1)) {
+            e = lowest(holes);
+            a = e - len[k];
+            settled = false;
         }
-        for (i32 p = e; p < right_start[k + 1]; ++p) {
-            if (line[p * STRIDE] == CELL_FILLED) {
-                ++k;
-                a = p;
-                settled = false;
-                break;
-            }
+        if (const u32 uncovered = cells.filled & between(e, right_start[k + 1] - 1)) {
+            ++k;
+            a = lowest(uncovered);
+            settled = false;
         }
         if (settled) {
             right_start[k] = a;
@@ -112,30 +69,71 @@ void rightmost(const i32* line, i32 N, const i32* len, i32 n, i32* right_start)
 
 }  // namespace
 
+int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_end)
+{
+    ++solver_stats.leftmost_calls;
+    left_end[0] = 0;
+    const i32 last_filled = cells.filled ? highest(cells.filled) : 0;
+    if (n == 0) return last_filled > 0 ? 1 : 0;
+
+    i32 k = 1;
+    i32 d = len[1];  // candidate end of block k
+    for (;;) {
+        if (d > N) return 1;
+        if (k == n) {
+            if (d < last_filled) d = last_filled;
+        } else {
+            // A block may not be followed directly by a filled cell: slide right over it.
+            d += std::countr_one(cells.filled >> (d + 1));
+        }
+        bool settled = true;
+        i32 s = d - len[k];  // the position just before the block
+        if (const u32 holes = cells.empty & between(s + 1, d)) {
+            s = highest(holes);
+            d = s + len[k];
+            settled = false;
+        }
+        // A filled cell between this block and the previous one must be covered
+        // by the previous block.
+        if (const u32 uncovered = cells.filled & between(left_end[k - 1] + 1, s)) {
+            if (k == 1) return 1;
+            --k;
+            d = highest(uncovered);
+            settled = false;
+        }
+        if (settled) {
+            left_end[k] = d;
+            ++k;
+            if (k > n) return 0;
+            d += 1 + len[k];
+        }
+    }
+}
+
 int row_leftmost(int r)
 {
     SolverState& s = solver_state;
-    return leftmost<1>(&s.grid[r][0], s.width, s.row_clues[r - 1], s.row_clue_count[r - 1],
-                       s.row_left_end);
+    return leftmost_packing(row_masks(r), s.width, s.row_clues[r - 1], s.row_clue_count[r - 1],
+                            s.row_left_end);
 }
 
 int col_leftmost(int c)
 {
     SolverState& s = solver_state;
-    return leftmost<GRID_SIZE>(&s.grid[0][c], s.height, s.col_clues[c - 1], s.col_clue_count[c - 1],
-                               s.col_left_end);
+    return leftmost_packing(col_masks(c), s.height, s.col_clues[c - 1], s.col_clue_count[c - 1],
+                            s.col_left_end);
 }
 
 void row_rightmost(int r)
 {
     SolverState& s = solver_state;
-    rightmost<1>(&s.grid[r][0], s.width, s.row_clues[r - 1], s.row_clue_count[r - 1],
-                 s.row_right_start);
+    rightmost_packing(row_masks(r), s.width, s.row_clues[r - 1], s.row_clue_count[r - 1],
+                      s.row_right_start);
 }
 
 void col_rightmost(int c)
 {
     SolverState& s = solver_state;
-    rightmost<GRID_SIZE>(&s.grid[0][c], s.height, s.col_clues[c - 1], s.col_clue_count[c - 1],
-                         s.col_right_start);
+    rightmost_packing(col_masks(c), s.height, s.col_clues[c - 1], s.col_clue_count[c - 1],
+                      s.col_right_start);
 }

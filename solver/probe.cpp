@@ -1,29 +1,37 @@
 // Cell probing: try both values of every open cell of each settled line against that line alone.
-#include "state.h"
+#include "line.h"
 
 namespace {
 
 enum class Scan { NOTHING, FIXED, CONTRADICTION };
 
-// Scans one settled line; cell(p) is grid[r][c] at row r = ROW ? line : p.
+// Scans one settled line. Each test is the line's leftmost packing with the cell
+// taking one value; the masks stand for the line as the grid holds it.
 template <bool ROW>
 Scan scan_line(i32 line, i32 N)
 {
     SolverState& s = solver_state;
+    const i32* len = ROW ? s.row_clues[line - 1] : s.col_clues[line - 1];
+    const i32 n = ROW ? s.row_clue_count[line - 1] : s.col_clue_count[line - 1];
+    i32* left_end = ROW ? s.row_left_end : s.col_left_end;
+    LineMasks cells = ROW ? row_masks(line) : col_masks(line);
     bool fixed = false;
     for (i32 p = 1; p <= N; ++p) {
-        const i32 r = ROW ? line : p;
-        const i32 c = ROW ? p : line;
-        i32& cell = s.grid[r][c];
-        if (cell != CELL_UNKNOWN) continue;
-        cell = CELL_EMPTY;
-        const int a = ROW ? row_leftmost(line) : col_leftmost(line);
-        cell = CELL_FILLED;
-        const int b = ROW ? row_leftmost(line) : col_leftmost(line);
-        cell = CELL_UNKNOWN;
+        const std::uint32_t bit = std::uint32_t{1} << p;
+        if ((cells.filled | cells.empty) & bit) continue;
+        const int a = leftmost_packing({cells.filled, cells.empty | bit}, N, len, n, left_end);
+        const int b = leftmost_packing({cells.filled | bit, cells.empty}, N, len, n, left_end);
         if (a && b) return Scan::CONTRADICTION;
         if (!a && !b) continue;
-        cell = a ? CELL_FILLED : CELL_EMPTY;
+        const i32 r = ROW ? line : p;
+        const i32 c = ROW ? p : line;
+        if (a) {
+            s.grid[r][c] = CELL_FILLED;
+            cells.filled |= bit;
+        } else {
+            s.grid[r][c] = CELL_EMPTY;
+            cells.empty |= bit;
+        }
         s.row_state[r - 1] = LINE_PENDING;
         s.col_state[c - 1] = LINE_PENDING;
         push_trail(r, c);

@@ -7,18 +7,6 @@ namespace {
 
 using u32 = std::uint32_t;
 
-// Bits 0 to b (b at most 31).
-inline u32 up_to(i32 b)
-{
-    return b >= 31 ? ~u32{0} : (u32{2} << b) - 1;
-}
-
-// Bits a to b, for 1 <= a; empty when b < a.
-inline u32 between(i32 a, i32 b)
-{
-    return b < a ? 0 : up_to(b) & ~up_to(a - 1);
-}
-
 inline i32 highest(u32 bits)
 {
     return 31 - std::countl_zero(bits);
@@ -28,6 +16,8 @@ inline i32 lowest(u32 bits)
 {
     return std::countr_zero(bits);
 }
+
+}  // namespace
 
 // The rightmost packing: the mirror image of the leftmost one, run only on cells
 // for which the leftmost packing has just succeeded.
@@ -45,16 +35,16 @@ void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right
             if (a > first_filled) a = first_filled;
         } else {
             // A block may not be preceded directly by a filled cell: slide left over it.
-            a = highest(~cells.filled & up_to(a - 1)) + 1;
+            a = highest(~cells.filled & bits_up_to(a - 1)) + 1;
         }
         bool settled = true;
         i32 e = a + len[k];
-        if (const u32 holes = cells.empty & between(a, e - 1)) {
+        if (const u32 holes = cells.empty & bits_between(a, e - 1)) {
             e = lowest(holes);
             a = e - len[k];
             settled = false;
         }
-        if (const u32 uncovered = cells.filled & between(e, right_start[k + 1] - 1)) {
+        if (const u32 uncovered = cells.filled & bits_between(e, right_start[k + 1] - 1)) {
             ++k;
             a = lowest(uncovered);
             settled = false;
@@ -66,8 +56,6 @@ void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right
         }
     }
 }
-
-}  // namespace
 
 int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_end)
 {
@@ -88,14 +76,14 @@ int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_en
         }
         bool settled = true;
         i32 s = d - len[k];  // the position just before the block
-        if (const u32 holes = cells.empty & between(s + 1, d)) {
+        if (const u32 holes = cells.empty & bits_between(s + 1, d)) {
             s = highest(holes);
             d = s + len[k];
             settled = false;
         }
         // A filled cell between this block and the previous one must be covered
         // by the previous block.
-        if (const u32 uncovered = cells.filled & between(left_end[k - 1] + 1, s)) {
+        if (const u32 uncovered = cells.filled & bits_between(left_end[k - 1] + 1, s)) {
             if (k == 1) return 1;
             --k;
             d = highest(uncovered);

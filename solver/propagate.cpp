@@ -1,5 +1,5 @@
 // Line propagation: settle every pending line by the overlap and gap rules.
-#include "state.h"
+#include "line.h"
 
 namespace {
 
@@ -47,16 +47,20 @@ int propagate()
         changed = false;
         for (i32 c = 1; c <= s.width; ++c) {
             if (s.col_state[c - 1] != LINE_PENDING) continue;
-            if (col_leftmost(c)) return 1;
-            col_rightmost(c);
+            const LineMasks cells = col_masks(c);
+            if (leftmost_packing(cells, s.height, s.col_clues[c - 1], s.col_clue_count[c - 1], s.col_left_end))
+                return 1;
+            rightmost_packing(cells, s.height, s.col_clues[c - 1], s.col_clue_count[c - 1], s.col_right_start);
             apply_rules<false>(c, s.height, s.col_clues[c - 1], s.col_clue_count[c - 1], s.col_left_end,
                                s.col_right_start, changed);
             s.col_state[c - 1] = LINE_SOLVED;
         }
         for (i32 r = 1; r <= s.height; ++r) {
             if (s.row_state[r - 1] != LINE_PENDING) continue;
-            if (row_leftmost(r)) return 1;
-            row_rightmost(r);
+            const LineMasks cells = row_masks(r);
+            if (leftmost_packing(cells, s.width, s.row_clues[r - 1], s.row_clue_count[r - 1], s.row_left_end))
+                return 1;
+            rightmost_packing(cells, s.width, s.row_clues[r - 1], s.row_clue_count[r - 1], s.row_right_start);
             apply_rules<true>(r, s.width, s.row_clues[r - 1], s.row_clue_count[r - 1], s.row_left_end,
                               s.row_right_start, changed);
             s.row_state[r - 1] = LINE_SOLVED;

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Times ombrasel-solve over the shared puzzle sets and prints one row per set beside the peers' figures.
+
+Each puzzle runs in a process of its own (a tournament file is cut into single puzzles and piped in),
+so that a time limit can end it; a puzzle over the limit counts as the limit, as in the peers' figures.
+"""
+
+import argparse
+import csv
+import json
+import os
+import statistics
+import subprocess
+import sys
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+DEFAULT_PUZZLES = os.path.normpath(os.path.join(ROOT, "..", "shared", "puzzles"))
+DEFAULT_TOOL = os.path.join(ROOT, "build", "native", "cli", "ombrasel-solve")
+WITH_PEERS = ["nonogram-db-small", "webpbn-survey-small", "ndom-generated",
+              "tournament-taai2011", "tournament-icga2023"]
+
+
+def split_taai(path):
+    """Yields (name, text) for every puzzle of a tournament file."""
+    with open(path, "rb") as f:
+        lines = f.read().decode("utf-8", "replace").replace("\r\n", "\n").replace("\r", "\n").split("\n")
+    starts = [i for i, line in enumerate(lines) if line.startswith("$")]
+    for n, i in enumerate(starts):
+        end = starts[n + 1] if n + 1 < len(starts) else len(lines)
+        yield lines[i][1:].strip(), "\n".join(lines[i:end]) + "\n"
+
+
+def puzzles_of(set_dir):
+    """Yields (name, format, text) for every puzzle of a set."""
+    for entry in sorted(os.listdir(set_dir)):
+        path = os.path.join(set_dir, entry)
+        stem, ext = os.path.splitext(entry)
+        if entry == "question.txt":
+            for name, text in split_taai(path):
+                yield name, "taai", text
+        elif ext in (".non", ".xml"):
+            with open(path, "rb") as f:
+                yield stem, ext[1:], f.read().decode("utf-8", "replace")
+
+
+def run_one(tool, fmt, text, limit):
+    start = time.monotonic()
+    try:
+        proc = subprocess.run([tool, "--json", "--stats", "--format", fmt, "-"], input=text.encode(),
+                              capture_output=True, timeout=limit)
+    except subprocess.TimeoutExpired:
+        return {"verdict": "timeout", "seconds": float(limit), "search_calls": 0}
+    if proc.returncode != 0 or not proc.stdout.strip():
+        return {"verdict": "error", "seconds": time.monotonic() - start, "search_calls": 0,
+                "error": proc.stderr.decode(errors="replace").strip()}
+    return json.loads(proc.stdout.decode().splitlines()[0])
+
+
+def peer_figures(set_dir):
+    """{peer: {puzzle: seconds}} from the set's peer-results files, '>60' counted as 60."""
+    peers = {}
+    for entry in sorted(os.listdir(set_dir)):
+        if not (entry.startswith("peer-results-") and entry.endswith(".csv")):
+            continue
+        with open(os.path.join(set_dir, entry), newline="") as f:
+            for row in csv.DictReader(f):
+                sec = row["seconds"].strip()
+                value = 60.0 if sec.startswith(">") else float(sec)
+                peers.setdefault(row["peer"], {})[row["puzzle"]] = value
+    return peers
+
+
+def summary(times):
+    return sum(times), statistics.median(times) if times else 0.0, max(times) if times else 0.0
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__)
+    ap.add_argument("sets", nargs="*", help="set folders (default: the sets that have peer figures)")
+    ap.add_argument("--puzzles", default=DEFAULT_PUZZLES, help="the puzzle folder")
+    ap.add_argument("--tool", default=DEFAULT_TOOL, help="the ombrasel-solve executable")
+    ap.add_argument("--all", action="store_true", help="every set in the puzzle folder")
+    ap.add_argument("--limit", type=int, default=0, help="at most this many puzzles a set")
+    ap.add_argument("--timeout", type=float, default=60.0, help="seconds a puzzle may take")
+    ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
+    ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
+    ap.add_argument("--csv", help="write every puzzle's figures to this file")
+    args = ap.parse_args()
+
+    if not os.access(args.tool, os.X_OK):
+        sys.exit(f"{args.tool}: not built (run scripts/build.sh)")
+    names = sorted(os.listdir(args.puzzles)) if args.all else (args.sets or WITH_PEERS)
+    sets = [n for n in names if os.path.isdir(os.path.join(args.puzzles, n))]
+
+    rows = []
+    print(f"{'set':<22} {'n':>5} {'uniq':>5} {'none':>5} {'sev':>5} {'t/o':>4} {'total s':>9} "
+          f"{'median s':>9} {'max s':>8} {'search calls':>13}   peers (total / median over the same puzzles)")
+    for set_name in sets:
+        set_dir = os.path.join(args.puzzles, set_name)
+        puzzles = list(puzzles_of(set_dir))
+        if args.limit:
+            puzzles = puzzles[: args.limit]
+        with ThreadPoolExecutor(max_workers=args.jobs) as pool:
+            results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout), puzzles))
+        ours = {}
+        counts = {"unique": 0, "no solution": 0, "several solutions": 0, "timeout": 0, "error": 0}
+        calls = 0
+        for (name, _, _), res in zip(puzzles, results):
+            ours[name] = res["seconds"]
+            counts[res["verdict"]] = counts.get(res["verdict"], 0) + 1
+            calls += int(res.get("search_calls", 0))
+            rows.append((set_name, name, res["verdict"], res["seconds"], res.get("search_calls", 0)))
+            if res["verdict"] == "error":
+                print(f"  {set_name} {name}: {res.get('error', '')}", file=sys.stderr)
+        total, median, slowest = summary(list(ours.values()))
+        peer_text = []
+        for peer, figures in sorted(peer_figures(set_dir).items()):
+            common = [p for p in figures if p in ours]
+            if not common:
+                continue
+            pt, pm, _ = summary([figures[p] for p in common])
+            ot, om, _ = summary([ours[p] for p in common])
+            peer_text.append(f"{peer} n={len(common)}: {pt:.2f}/{pm:.4f} vs ours {ot:.2f}/{om:.4f}")
+        print(f"{set_name:<22} {len(ours):>5} {counts['unique']:>5} {counts['no solution']:>5} "
+              f"{counts['several solutions']:>5} {counts['timeout']:>4} {total:>9.2f} {median:>9.4f} "
+              f"{slowest:>8.2f} {calls:>13}   " + "; ".join(peer_text))
+        worst = sorted(ours.items(), key=lambda kv: -kv[1])[: args.slowest]
+        print("    slowest: " + ", ".join(f"{name} {sec:.2f}s" for name, sec in worst))
+        sys.stdout.flush()
+
+    if args.csv:
+        with open(args.csv, "w", newline="") as f:
+            out = csv.writer(f)
+            out.writerow(["set", "puzzle", "verdict", "seconds", "search_calls"])
+            out.writerows(rows)
+
+
+if __name__ == "__main__":
+    main()

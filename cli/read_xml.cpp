@@ -53,7 +53,6 @@ private:
     int line_ = 1;
     std::vector<Open> stack_;
     std::optional<Draft> draft_;
-    bool draft_explicit_ = false;  // opened by <puzzle>, not by clues outside any puzzle
     std::vector<ReadItem> items_;
 
     void advance_to(std::size_t to);
@@ -203,20 +202,19 @@ void XmlReader::start(std::string_view name, const std::vector<Attribute>& attri
     };
 
     if (name == "puzzle") {
+        if (inside("puzzle")) return flag(line, "<puzzle> inside <puzzle>");
         if (draft_) finish_draft();
         draft_.emplace();
         draft_->start_line = line;
-        draft_explicit_ = true;
-        if (inside("puzzle")) flag(line, "<puzzle> inside <puzzle>");
         if (auto type = attribute("type"); type && *type != "grid")
             flag(line, "puzzle type " + quote(*type) + " is not supported (only grid)");
         return;
     }
     if (name != "color" && name != "clues" && name != "line" && name != "count") return;
+    if (name == "color" && !draft_) return;
     if (!draft_) {
         draft_.emplace();
         draft_->start_line = line;
-        draft_explicit_ = false;
     }
     Draft& d = *draft_;
     if (d.error) return;

@@ -1,0 +1,508 @@
+// The three puzzle readers on small hand-written inputs, good and bad.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "readers.h"
+#include "text.h"
+
+namespace {
+
+using Clues = std::vector<std::vector<int>>;
+
+std::vector<ReadItem> read(std::string_view text, const std::string& file,
+                           std::optional<Format> format = std::nullopt)
+{
+    return read_puzzles(text, file, format);
+}
+
+// The one puzzle of items, failing the test when there is anything else.
+Puzzle only_puzzle(const std::vector<ReadItem>& items)
+{
+    EXPECT_EQ(items.size(), 1u);
+    if (items.size() != 1) return {};
+    if (const auto* error = std::get_if<ReadError>(&items[0])) {
+        ADD_FAILURE() << "unexpected error at line " << error->line << ": " << error->what;
+        return {};
+    }
+    return std::get<Puzzle>(items[0]);
+}
+
+ReadError only_error(const std::vector<ReadItem>& items)
+{
+    EXPECT_EQ(items.size(), 1u);
+    if (items.size() != 1 || !std::holds_alternative<ReadError>(items[0])) {
+        ADD_FAILURE() << "expected exactly one error";
+        return {-1, ""};
+    }
+    return std::get<ReadError>(items[0]);
+}
+
+// One bad input: the reader must name this line and say this (a part of the message).
+struct BadInput {
+    const char* what;
+    std::string text;
+    int line;
+    const char* message;
+};
+
+void expect_errors(const std::string& file, const std::vector<BadInput>& cases)
+{
+    for (const BadInput& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ReadError error = only_error(read(c.text, file));
+        EXPECT_EQ(error.line, c.line);
+        EXPECT_NE(error.what.find(c.message), std::string::npos) << "message: " << error.what;
+    }
+}
+
+std::string repeat(std::string_view s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// ---- scanning shared by the readers -----------------------------------------
+
+TEST(ClueLine, SplitsNumbersAndKnowsEmptyLines)
+{
+    std::vector<int> clue;
+    EXPECT_FALSE(parse_clue_line(" 3, 1 ,12", Separator::comma, clue));
+    EXPECT_EQ(clue, (std::vector<int>{3, 1, 12}));
+    EXPECT_FALSE(parse_clue_line("\t4  1\t\t7 ", Separator::whitespace, clue));
+    EXPECT_EQ(clue, (std::vector<int>{4, 1, 7}));
+    for (const char* empty : {"0", "", "  \t", "00"}) {
+        clue = {5};
+        EXPECT_FALSE(parse_clue_line(empty, Separator::whitespace, clue)) << empty;
+        EXPECT_TRUE(clue.empty()) << empty;
+    }
+    EXPECT_FALSE(parse_clue_line("99,01", Separator::comma, clue));
+    EXPECT_EQ(clue, (std::vector<int>{99, 1}));
+    EXPECT_FALSE(parse_clue_line(repeat("1 ", 13), Separator::whitespace, clue));
+    EXPECT_EQ(clue.size(), 13u);
+}
+
+TEST(ClueLine, RefusesWhatIsNoClue)
+{
+    std::vector<int> clue;
+    const struct {
+        const char* line;
+        Separator separator;
+        const char* message;
+    } cases[] = {
+        {"100", Separator::whitespace, "larger than 99"},
+        {"123456789012345678901234567890", Separator::whitespace, "larger than 99"},
+        {"1 0", Separator::whitespace, "0 stands for an empty line"},
+        {"-1", Separator::whitespace, "not a number"},
+        {"1.5", Separator::whitespace, "not a number"},
+        {"3b", Separator::whitespace, "coloured clues"},
+        {"1,2", Separator::whitespace, "not a number"},
+        {"1,,2", Separator::comma, "missing between commas"},
+        {"1,2,", Separator::comma, "missing between commas"},
+        {",", Separator::comma, "missing between commas"},
+        {"1 2", Separator::comma, "not a number"},
+    };
+    for (const auto& c : cases) {
+        const auto error = parse_clue_line(c.line, c.separator, clue);
+        ASSERT_TRUE(error) << c.line;
+        EXPECT_NE(error->find(c.message), std::string::npos) << c.line << ": " << *error;
+    }
+    const auto error = parse_clue_line(repeat("1 ", 14), Separator::whitespace, clue);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("more than 13 numbers"), std::string::npos);
+}
+
+TEST(Lines, SplitsAtEveryKindOfLineEnd)
+{
+    EXPECT_EQ(split_lines("a\nb\r\nc\rd"), (std::vector<std::string_view>{"a", "b", "c", "d"}));
+    EXPECT_EQ(split_lines("a\n"), (std::vector<std::string_view>{"a"}));
+    EXPECT_EQ(split_lines("a\r\n\r\n"), (std::vector<std::string_view>{"a", ""}));
+    EXPECT_EQ(split_lines("\r\r\n\n"), (std::vector<std::string_view>{"", "", ""}));
+    EXPECT_TRUE(split_lines("").empty());
+}
+
+// ---- what every format shares -------------------------------------------------
+
+const std::string small_non = "width 3\nheight 2\nrows\n1,1\n2\ncolumns\n2\n1\n1\n";
+
+TEST(AnyFormat, AcceptsEveryLineEndAndAByteOrderMark)
+{
+    const Clues rows = {{1, 1}, {2}};
+    const Clues cols = {{2}, {1}, {1}};
+    const std::string variants[] = {
+        small_non,
+        "width 3\r\nheight 2\r\nrows\r\n1,1\r\n2\r\ncolumns\r\n2\r\n1\r\n1\r\n",
+        "width 3\rheight 2\rrows\r1,1\r2\rcolumns\r2\r1\r1",
+        "width 3\r\nheight 2\rrows\n1,1\r2\r\ncolumns\n2\r1\r\n1",
+        "\xEF\xBB\xBF" + small_non,
+        "\xEF\xBB\xBFwidth 3\r\nheight 2\r\nrows\r\n1,1\r\n2\r\ncolumns\r\n2\r\n1\r\n1\r\n",
+    };
+    for (const std::string& text : variants) {
+        const Puzzle p = only_puzzle(read(text, "a.non"));
+        EXPECT_EQ(p.rows, rows);
+        EXPECT_EQ(p.cols, cols);
+    }
+    // Line numbers count lone CRs and CRLFs alike, after a byte-order mark too.
+    const ReadError error =
+        only_error(read("\xEF\xBB\xBFwidth 1\rheight 1\r\nrows\n5,x\r\n", "a.non"));
+    EXPECT_EQ(error.line, 4);
+}
+
+TEST(AnyFormat, RefusesEmptyAndBinaryInput)
+{
+    for (const std::string file : {"a.non", "a.xml", "a.txt", "a"}) {
+        SCOPED_TRACE(file);
+        for (const std::string empty : {"", "\n\n", "  \t\r\n \r", "\xEF\xBB\xBF", "\xEF\xBB\xBF\n"}) {
+            const ReadError error = only_error(read(empty, file));
+            EXPECT_EQ(error.line, 1);
+            EXPECT_EQ(error.what, "empty input");
+        }
+        const ReadError nul = only_error(read(std::string("width 3\nhei\0ght 2\n", 18), file));
+        EXPECT_EQ(nul.line, 2);
+        EXPECT_NE(nul.what.find("binary data (byte 0x00)"), std::string::npos) << nul.what;
+        const ReadError del = only_error(read("$1\n1\n\x7f\n", file));
+        EXPECT_EQ(del.line, 3);
+        EXPECT_NE(del.what.find("0x7f"), std::string::npos);
+        const ReadError bell = only_error(read("\x07", file));
+        EXPECT_EQ(bell.line, 1);
+    }
+}
+
+TEST(AnyFormat, ChoosesTheReaderBySuffixElseByContent)
+{
+    EXPECT_EQ(format_from_name("dir.xml/puzzle.non"), Format::non);
+    EXPECT_EQ(format_from_name("PUZZLE.NON"), Format::non);
+    EXPECT_EQ(format_from_name("a/b.Xml"), Format::xml);
+    EXPECT_EQ(format_from_name("question.txt"), Format::taai);
+    EXPECT_EQ(format_from_name("puzzle"), std::nullopt);
+    EXPECT_EQ(format_from_name("-"), std::nullopt);
+    EXPECT_EQ(format_from_name(".non"), std::nullopt);
+    EXPECT_EQ(format_from_name("dir.non/puzzle"), std::nullopt);
+
+    EXPECT_EQ(format_from_text("\n  <?xml?>"), Format::xml);
+    EXPECT_EQ(format_from_text("\r\n$1\n"), Format::taai);
+    EXPECT_EQ(format_from_text("title \"x\"\nwidth 1"), Format::non);
+    EXPECT_EQ(format_from_text("width 5"), Format::non);
+    EXPECT_EQ(format_from_text("1 2 3\n"), std::nullopt);
+    EXPECT_EQ(format_from_text("hello"), std::nullopt);
+
+    // Content decides when the name says nothing; a given format beats both.
+    EXPECT_EQ(only_puzzle(read(small_non, "-")).cols.size(), 3u);
+    EXPECT_EQ(only_puzzle(read("$4\n1\n1\n", "puzzle.dat")).name, "4");
+    EXPECT_EQ(only_puzzle(read(small_non, "question.txt", Format::non)).rows.size(), 2u);
+    const ReadError wrong = only_error(read("$1\n1\n1\n", "x.txt", Format::non));
+    EXPECT_EQ(wrong.line, 1);
+
+    const ReadError unknown = only_error(read("1 2\n3\n", "clues.dat"));
+    EXPECT_EQ(unknown.line, 1);
+    EXPECT_NE(unknown.what.find("unknown format"), std::string::npos);
+}
+
+// ---- .non ---------------------------------------------------------------------
+
+TEST(NonReader, ReadsSectionsInEitherOrderAndSkipsOtherKeys)
+{
+    const Puzzle p = only_puzzle(read(small_non, "sets/tiny.non"));
+    EXPECT_EQ(p.file, "sets/tiny.non");
+    EXPECT_EQ(p.name, "tiny");
+    EXPECT_EQ(p.index, 1);
+    EXPECT_EQ(p.rows, (Clues{{1, 1}, {2}}));
+    EXPECT_EQ(p.cols, (Clues{{2}, {1}, {1}}));
+
+    const std::string decorated =
+        "catalogue \"webpbn.com #0\"\n"
+        "title \"Tiny, with rows and columns\"\n"
+        "by \"Somebody\"\n"
+        "copyright \"\xC2\xA9 2024\"\n"
+        "license CC-BY-3.0\n"
+        "  height\t2\n"
+        "width 3\n"
+        "\n"
+        "columns\n"
+        " 2 \n"
+        "1\n"
+        "1\n"
+        "\n"
+        "unknownkey 1,2,3\n"
+        "rows\n"
+        "1, 1\n"
+        "2\n"
+        "\n"
+        "goal \"101110\"\n";
+    const Puzzle q = only_puzzle(read(decorated, "tiny.non"));
+    EXPECT_EQ(q.rows, p.rows);
+    EXPECT_EQ(q.cols, p.cols);
+}
+
+TEST(NonReader, TakesZeroOrABlankLineInASectionForAnEmptyLine)
+{
+    const Puzzle p = only_puzzle(read("width 2\nheight 3\nrows\n0\n\n2\n\n\ncolumns\n1\n1\n", "e.non"));
+    EXPECT_EQ(p.rows, (Clues{{}, {}, {2}}));
+    EXPECT_EQ(p.cols, (Clues{{1}, {1}}));
+    // Blank lines after the last clue line are spacing, also at the very end.
+    const Puzzle q = only_puzzle(read("width 1\nheight 1\nrows\n\ncolumns\n0\n\n\n", "e.non"));
+    EXPECT_EQ(q.rows, (Clues{{}}));
+    EXPECT_EQ(q.cols, (Clues{{}}));
+}
+
+TEST(NonReader, ReportsEachFaultAtItsLine)
+{
+    const std::string head = "width 2\nheight 2\n";
+    expect_errors("p.non", {
+        {"no width", "height 1\nrows\n1\n", 3, "no width line"},
+        {"columns before width", "height 1\nrows\n1\ncolumns\n1\n", 4, "columns before width"},
+        {"rows before height", "width 1\nrows\n1\n", 2, "rows before height"},
+        {"no rows section", "width 1\nheight 1\ncolumns\n1\n", 4, "no rows section"},
+        {"width too large", "width 26\nheight 1\n", 1, "more than 25 columns"},
+        {"height far too large", "width 1\nheight 99999999999999999999\n", 2, "more than 25 rows"},
+        {"width zero", "width 0\n", 1, "at least 1"},
+        {"width not a number", "width five\n", 1, "not a number"},
+        {"width missing", "title x\nwidth\n", 2, "needs a number"},
+        {"width twice", "width 2\nheight 2\nwidth 2\n", 3, "width given twice"},
+        {"rows twice", head + "rows\n1\n1\nrows\n", 6, "rows given twice"},
+        {"text after rows", head + "rows 2\n", 3, "after rows"},
+        {"too few rows", head + "rows\n1\ncolumns\n1\n1\n", 5, "rows: 1 clue lines, but height is 2"},
+        {"too many rows", head + "rows\n1\n1\n\n2\ncolumns\n1\n1\n", 7, "more row clue lines than height 2"},
+        {"too many columns", head + "rows\n1\n1\ncolumns\n1\n1\n1\n", 9, "more column clue lines than width 2"},
+        {"clue before the sections", head + "1,1\nrows\n", 3, "outside the rows and columns"},
+        {"end inside a section", head + "rows\n1\n1\ncolumns\n1\n", 7, "end of file after 1 columns clue lines"},
+        {"number too large", head + "rows\n1\n100\n", 5, "row 2: number '100' is larger than 99"},
+        {"huge number", head + "columns\n" + std::string(400, '9') + "\n", 4, "column 1: number"},
+        {"fourteen numbers", "width 25\nheight 1\nrows\n1" + repeat(",1", 13) + "\n", 4, "more than 13 numbers"},
+        {"zero beside a number", head + "rows\n0,1\n", 4, "0 stands for an empty line"},
+        {"negative number", head + "rows\n1\n-1\n", 5, "row 2: '-1' is not a number"},
+        {"coloured clue", head + "rows\n3b,1d\n", 4, "coloured clues are not supported"},
+        {"trailing comma", head + "rows\n1,\n", 4, "missing between commas"},
+        {"stray symbol line", head + "%%\n", 3, "expected a key"},
+    });
+}
+
+// ---- webpbn XML ---------------------------------------------------------------
+
+std::string xml_puzzle(const std::string& columns, const std::string& rows,
+                       const std::string& extra = "")
+{
+    return "<puzzleset>\n<puzzle type=\"grid\" defaultcolor=\"black\">\n" + extra +
+           "<clues type=\"columns\">" + columns + "</clues>\n<clues type=\"rows\">" + rows +
+           "</clues>\n</puzzle>\n</puzzleset>\n";
+}
+
+TEST(XmlReader, ReadsCountsAndEmptyLinesAndSkipsTheRest)
+{
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE pbn SYSTEM \"https://webpbn.com/pbn-0.3.dtd\" [ <!ENTITY x \"<y>\"> ]>\n"
+        "<puzzleset><source>webpbn.com</source>\n"
+        "<!-- <clues type=\"rows\"> in a comment is no clue -->\n"
+        "<puzzle type='grid' defaultcolor=\"black\">\n"
+        "<title>Tiny &amp; small</title><note>published,definitely unique</note>\n"
+        "<color name=\"white\" char=\".\">FFFFFF</color>\n"
+        "<color name=\"black\" char=\"X\">000000</color>\n"
+        "<clues type=\"columns\">\n"
+        "  <line><count>2</count></line>\n"
+        "  <line/>\n"
+        "  <line>\n    <count> 1 </count>\n  </line>\n"
+        "</clues>\n"
+        "<clues type=\"rows\"><line><count color=\"black\">1</count><count>1</count></line>"
+        "<line><count><![CDATA[1]]></count></line></clues>\n"
+        "<solution type=\"goal\"><image>\n|X.X|\n|X..|\n</image></solution>\n"
+        "</puzzle>\n</puzzleset>\n";
+    const Puzzle p = only_puzzle(read(text, "webpbn/17.xml"));
+    EXPECT_EQ(p.name, "17");
+    EXPECT_EQ(p.index, 1);
+    EXPECT_EQ(p.cols, (Clues{{2}, {}, {1}}));
+    EXPECT_EQ(p.rows, (Clues{{1, 1}, {1}}));
+
+    // Rows ahead of columns, <line></line> for an empty line, no <puzzle> around the clues.
+    const Puzzle q = only_puzzle(read("<clues type=\"rows\"><line></line><line><count>1</count>"
+                                      "</line></clues><clues type=\"columns\"><line><count>1"
+                                      "</count></line></clues>",
+                                      "bare.xml"));
+    EXPECT_EQ(q.rows, (Clues{{}, {1}}));
+    EXPECT_EQ(q.cols, (Clues{{1}}));
+}
+
+TEST(XmlReader, ReadsEveryPuzzleOfASetAndSkipsOnlyTheBadOne)
+{
+    const std::string one = "<line><count>1</count></line>";
+    const std::string text = "<puzzleset>\n"
+                             "<puzzle><clues type=\"columns\">" + one + "</clues><clues type=\"rows\">" + one + "</clues></puzzle>\n"
+                             "<puzzle><clues type=\"columns\"><line><count>x</count></line></clues></puzzle>\n"
+                             "<puzzle><clues type=\"rows\"></clues><clues type=\"columns\">" + one + one + "</clues></puzzle>\n"
+                             "<puzzle><clues type=\"columns\">" + one + one + "</clues><clues type=\"rows\">" + one + "</clues></puzzle>\n"
+                             "</puzzleset>\n";
+    const auto items = read(text, "set.xml");
+    ASSERT_EQ(items.size(), 4u);
+    const auto* first = std::get_if<Puzzle>(&items[0]);
+    const auto* second = std::get_if<ReadError>(&items[1]);
+    const auto* third = std::get_if<ReadError>(&items[2]);
+    const auto* fourth = std::get_if<Puzzle>(&items[3]);
+    ASSERT_TRUE(first && second && third && fourth);
+    EXPECT_EQ(first->name, "set#1");
+    EXPECT_EQ(fourth->name, "set#4");
+    EXPECT_EQ(fourth->index, 4);
+    EXPECT_EQ(fourth->cols, (Clues{{1}, {1}}));
+    EXPECT_EQ(second->line, 3);
+    EXPECT_NE(second->what.find("column 1: 'x' is not a number"), std::string::npos) << second->what;
+    EXPECT_EQ(third->line, 4);
+    EXPECT_NE(third->what.find("no <line> in the row clues"), std::string::npos) << third->what;
+}
+
+TEST(XmlReader, ReportsEachFaultAtItsLine)
+{
+    const std::string one = "<line><count>1</count></line>";
+    const std::string lines26 = repeat(one + "\n", 26);
+    const std::string counts14 = "<line>" + repeat("<count>1</count>", 14) + "</line>";
+    const std::string colours =
+        "<color name=\"white\">FFFFFF</color>\n<color name=\"black\">000000</color>\n"
+        "<color name=\"red\">FF0000</color>\n";
+    expect_errors("p.xml", {
+        {"three colours", xml_puzzle(one, one, colours), 5, "multicolour puzzle"},
+        {"counts in two colours",
+         xml_puzzle("<line><count color=\"black\">1</count></line>\n<line><count color=\"red\">1</count></line>", one),
+         4, "multicolour puzzle"},
+        {"count not a number", xml_puzzle(one, "\n\n<line><count>one</count></line>"), 6, "row 1: 'one' is not a number"},
+        {"count too large", xml_puzzle(one + "\n<line><count>100</count></line>", one), 4, "column 2: number '100'"},
+        {"count huge", xml_puzzle("<line><count>" + std::string(1000, '7') + "</count></line>", one), 3, "larger than 99"},
+        {"empty count", xml_puzzle("<line><count></count></line>", one), 3, "'' is not a number"},
+        {"zero beside a count", xml_puzzle("<line><count>0</count><count>2</count></line>", one), 3, "0 stands for an empty line"},
+        {"fourteen counts", xml_puzzle(counts14, one), 3, "more than 13 numbers"},
+        {"twenty-six columns", xml_puzzle("\n" + lines26, one), 29, "more than 25 columns"},
+        {"line outside clues", "<puzzle>\n<line/>\n</puzzle>", 2, "<line> outside <clues>"},
+        {"count outside line", xml_puzzle("<count>1</count>", one), 3, "<count> outside <line>"},
+        {"clues without type", "<puzzle>\n<clues>\n</clues></puzzle>", 2, "needs type=\"rows\" or type=\"columns\""},
+        {"clues of a third kind", "<puzzle><clues type=\"diagonal\"/></puzzle>", 1, "needs type="},
+        {"second row clues", xml_puzzle(one, one, "<clues type=\"rows\">" + one + "</clues>\n"), 5, "second <clues type=\"rows\">"},
+        {"no row clues", "<puzzleset>\n<puzzle>\n<clues type=\"columns\">" + one + "</clues>\n</puzzle></puzzleset>", 2, "no <clues type=\"rows\">"},
+        {"no clues at all", "<puzzleset>\n<source>x</source>\n</puzzleset>\n", 3, "no puzzle"},
+        {"text between counts", xml_puzzle("<line>1<count>1</count></line>", one), 3, "text outside <count>"},
+        {"triddler", "<puzzle type=\"triddler\">\n</puzzle>", 1, "not supported"},
+        {"puzzle in puzzle", "<puzzle>\n<puzzle></puzzle></puzzle>", 2, "<puzzle> inside <puzzle>"},
+        {"cut-off file", "<puzzleset>\n<puzzle>\n<clues type=\"columns\">" + one + "\n", 3,
+         "end of file inside <clues> of line 3"},
+        {"cut-off tag", "<puzzle>\n<clues type=\"rows\"><line><cou", 2, "unterminated tag <cou>"},
+        {"mismatched close", xml_puzzle("<line><count>1</line>", one), 3, "</line> does not close <count>"},
+        {"close without open", "</puzzle>", 1, "closes nothing"},
+        {"unterminated comment", "<puzzle>\n\n<!-- never closed", 3, "unterminated comment"},
+        {"unterminated attribute", "<puzzle type=\"grid>\n</puzzle>", 1, "unterminated attribute"},
+        {"attribute without quotes", "<puzzle type=grid>", 1, "without quotes"},
+        {"empty tag", "<puzzle>\n< line>", 2, "malformed tag"},
+        {"deep nesting", repeat("<a>", 100), 1, "nested too deep"},
+    });
+}
+
+// ---- tournament "$" format ----------------------------------------------------
+
+TEST(TaaiReader, SplitsAFileIntoItsPuzzles)
+{
+    const std::string text = "$1\n"
+                             "1\t1\n"      // column 1
+                             "\n"          // column 2, empty
+                             "0\n"         // column 3, empty
+                             "1\n"         // row 1
+                             "  2 \n"      // row 2
+                             "\t1 \t 1\n"  // row 3
+                             "$12\n"
+                             "1\n"
+                             "1\n";
+    const auto items = read(text, "sets/question.txt");
+    ASSERT_EQ(items.size(), 2u);
+    const auto* first = std::get_if<Puzzle>(&items[0]);
+    const auto* second = std::get_if<Puzzle>(&items[1]);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->name, "1");
+    EXPECT_EQ(first->index, 1);
+    EXPECT_EQ(first->file, "sets/question.txt");
+    EXPECT_EQ(first->cols, (Clues{{1, 1}, {}, {}}));
+    EXPECT_EQ(first->rows, (Clues{{1}, {2}, {1, 1}}));
+    EXPECT_EQ(second->name, "12");
+    EXPECT_EQ(second->index, 12);
+    EXPECT_EQ(second->cols, (Clues{{1}}));
+    EXPECT_EQ(second->rows, (Clues{{1}}));
+}
+
+TEST(TaaiReader, TakesAnOddBlankLineAtABlockEndForSpacing)
+{
+    // Even count: the blank last line is the empty last row.
+    const Puzzle even = only_puzzle(read("$1\n1\n\n1\n\n", "q.txt"));
+    EXPECT_EQ(even.cols, (Clues{{1}, {}}));
+    EXPECT_EQ(even.rows, (Clues{{1}, {}}));
+    // Odd count: an extra line end at the end of the file, or before the next "$".
+    const Puzzle odd = only_puzzle(read("$1\n1\n1\n\n", "q.txt"));
+    EXPECT_EQ(odd.cols, (Clues{{1}}));
+    EXPECT_EQ(odd.rows, (Clues{{1}}));
+    const auto items = read("$1\r\n1\r\n1\r\n\r\n$2\r\n2\r\n1\r\n\r\n", "q.txt");
+    ASSERT_EQ(items.size(), 2u);
+    ASSERT_TRUE(std::holds_alternative<Puzzle>(items[0]));
+    ASSERT_TRUE(std::holds_alternative<Puzzle>(items[1]));
+    EXPECT_EQ(std::get<Puzzle>(items[0]).rows, (Clues{{1}}));
+    EXPECT_EQ(std::get<Puzzle>(items[1]).cols, (Clues{{2}}));
+    EXPECT_EQ(std::get<Puzzle>(items[1]).rows, (Clues{{1}}));
+    // Two blank lines that make the count even are clues again: here a 2 x 2 puzzle.
+    const Puzzle two = only_puzzle(read("$1\n1\n1\n\n\n", "q.txt"));
+    EXPECT_EQ(two.cols, (Clues{{1}, {1}}));
+    EXPECT_EQ(two.rows, (Clues{{}, {}}));
+}
+
+TEST(TaaiReader, SkipsABadPuzzleAndReadsTheNext)
+{
+    const std::string text = "$1\n1\n1\n"
+                             "$2\n1\n1\n2 100\n1\n"
+                             "$3\n1\n1\n1\n"
+                             "$4\n1 1\n1 1\n";
+    const auto items = read(text, "q.txt");
+    ASSERT_EQ(items.size(), 4u);
+    ASSERT_TRUE(std::holds_alternative<Puzzle>(items[0]));
+    ASSERT_TRUE(std::holds_alternative<ReadError>(items[1]));
+    ASSERT_TRUE(std::holds_alternative<ReadError>(items[2]));
+    ASSERT_TRUE(std::holds_alternative<Puzzle>(items[3]));
+    const ReadError& bad_number = std::get<ReadError>(items[1]);
+    EXPECT_EQ(bad_number.line, 7);
+    EXPECT_EQ(bad_number.what, "$2 row 1: number '100' is larger than 99");
+    const ReadError& odd = std::get<ReadError>(items[2]);
+    EXPECT_EQ(odd.line, 9);
+    EXPECT_NE(odd.what.find("puzzle $3 has 3 clue lines"), std::string::npos) << odd.what;
+    EXPECT_EQ(std::get<Puzzle>(items[3]).name, "4");
+}
+
+TEST(TaaiReader, ReportsEachFaultAtItsLine)
+{
+    expect_errors("q.txt", {
+        {"no clue lines", "$1\n", 1, "has no clue lines"},
+        {"odd count", "$1\n1\n1\n1\n", 1, "has 3 clue lines"},
+        {"too large", "$5\n" + repeat("1\n", 52), 1, "more than 25 rows and columns"},
+        {"no number", "$\n1\n1\n", 1, "expected $ and a puzzle number"},
+        {"bad number", "$a1\n1\n1\n", 1, "expected $ and a puzzle number"},
+        {"huge number", "$" + std::string(30, '9') + "\n1\n1\n", 1, "expected $ and a puzzle number"},
+        {"no $ line", "\n1 2\n3\n", 2, "no $ line"},
+        {"column number", "$1\n1\nx\n1\n1\n", 3, "$1 column 2: 'x' is not a number"},
+        {"row number", "$1\n1\n1\n1\n" + std::string(50, '5') + "\n", 5, "$1 row 2: number"},
+        {"fourteen numbers", "$1\n" + repeat("1 ", 14) + "\n1\n", 2, "more than 13 numbers"},
+        {"commas", "$1\n1,1\n1\n", 2, "'1,1' is not a number"},
+        {"zero beside a number", "$1\n0 1\n1\n", 2, "0 stands for an empty line"},
+    });
+
+    // Text ahead of the first puzzle is reported once; the puzzles are still read.
+    const auto items = read("junk\nmore junk\n$1\n1\n1\n", "q.txt");
+    ASSERT_EQ(items.size(), 2u);
+    ASSERT_TRUE(std::holds_alternative<ReadError>(items[0]));
+    EXPECT_EQ(std::get<ReadError>(items[0]).line, 1);
+    EXPECT_TRUE(std::holds_alternative<Puzzle>(items[1]));
+}
+
+TEST(TaaiReader, ReadsTwentyFiveByTwentyFive)
+{
+    std::string text = "$1\n";
+    for (int i = 0; i < 50; ++i) text += (i % 2 ? "1\t1\t1\n" : "25\n");
+    const Puzzle p = only_puzzle(read(text, "q.txt"));
+    ASSERT_EQ(p.cols.size(), 25u);
+    ASSERT_EQ(p.rows.size(), 25u);
+    EXPECT_EQ(p.cols[0], (std::vector<int>{25}));
+    EXPECT_EQ(p.cols[24], (std::vector<int>{25}));
+    EXPECT_EQ(p.rows[0], (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(p.rows[24], (std::vector<int>{1, 1, 1}));
+}
+
+}  // namespace

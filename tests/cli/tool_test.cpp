@@ -1,0 +1,446 @@
+// ombrasel-solve run as a program: verdicts, grids, JSON, bad input and exit codes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- a small JSON reader, enough to parse the tool's lines back -----------------
+
+struct Json;
+using JsonObject = std::map<std::string, Json>;
+using JsonArray = std::vector<Json>;
+struct Json {
+    std::variant<std::nullptr_t, bool, double, std::string, JsonArray, JsonObject> value;
+};
+
+class JsonParser {
+public:
+    explicit JsonParser(std::string_view text) : s_(text) {}
+
+    // Parses the whole text as one value; throws std::runtime_error on anything else.
+    Json parse_all()
+    {
+        Json v = parse();
+        skip();
+        if (i_ != s_.size()) fail("text after the value");
+        return v;
+    }
+
+private:
+    std::string_view s_;
+    std::size_t i_ = 0;
+
+    [[noreturn]] void fail(const std::string& what)
+    {
+        throw std::runtime_error(what + " at offset " + std::to_string(i_));
+    }
+    void skip()
+    {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r'))
+            ++i_;
+    }
+    void expect(char ch)
+    {
+        skip();
+        if (i_ >= s_.size() || s_[i_] != ch) fail(std::string("expected ") + ch);
+        ++i_;
+    }
+    bool take(std::string_view word)
+    {
+        if (s_.substr(i_, word.size()) != word) return false;
+        i_ += word.size();
+        return true;
+    }
+    std::string parse_string()
+    {
+        expect('"');
+        std::string out;
+        while (true) {
+            if (i_ >= s_.size()) fail("unterminated string");
+            const char ch = s_[i_++];
+            if (ch == '"') return out;
+            if (static_cast<unsigned char>(ch) < 0x20) fail("control character in string");
+            if (ch != '\\') {
+                out += ch;
+                continue;
+            }
+            if (i_ >= s_.size()) fail("unterminated escape");
+            const char e = s_[i_++];
+            switch (e) {
+            case '"': case '\\': case '/': out += e; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'u': {
+                if (i_ + 4 > s_.size()) fail("short \\u escape");
+                const auto code = static_cast<unsigned>(std::stoul(std::string(s_.substr(i_, 4)), nullptr, 16));
+                i_ += 4;
+                if (code >= 0x80) fail("\\u escape beyond ASCII not needed here");
+                out += static_cast<char>(code);
+                break;
+            }
+            default: fail("bad escape");
+            }
+        }
+    }
+    Json parse()
+    {
+        skip();
+        if (i_ >= s_.size()) fail("missing value");
+        const char ch = s_[i_];
+        if (ch == '{') {
+            ++i_;
+            JsonObject object;
+            skip();
+            if (i_ < s_.size() && s_[i_] == '}') {
+                ++i_;
+                return {object};
+            }
+            while (true) {
+                skip();
+                std::string key = parse_string();
+                expect(':');
+                if (object.count(key)) fail("duplicate key " + key);
+                object[key] = parse();
+                skip();
+                if (i_ < s_.size() && s_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
+                expect('}');
+                return {object};
+            }
+        }
+        if (ch == '[') {
+            ++i_;
+            JsonArray array;
+            skip();
+            if (i_ < s_.size() && s_[i_] == ']') {
+                ++i_;
+                return {array};
+            }
+            while (true) {
+                array.push_back(parse());
+                skip();
+                if (i_ < s_.size() && s_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
+                expect(']');
+                return {array};
+            }
+        }
+        if (ch == '"') return {parse_string()};
+        if (take("true")) return {true};
+        if (take("false")) return {false};
+        if (take("null")) return {nullptr};
+        const std::size_t start = i_;
+        if (i_ < s_.size() && s_[i_] == '-') ++i_;
+        while (i_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.' ||
+                                  s_[i_] == 'e' || s_[i_] == 'E' || s_[i_] == '+' || s_[i_] == '-'))
+            ++i_;
+        if (start == i_) fail("unexpected character");
+        std::size_t used = 0;
+        const std::string number(s_.substr(start, i_ - start));
+        const double v = std::stod(number, &used);
+        if (used != number.size()) fail("bad number");
+        return {v};
+    }
+};
+
+const Json& field(const JsonObject& object, const std::string& key)
+{
+    const auto it = object.find(key);
+    if (it == object.end()) throw std::runtime_error("no field " + key);
+    return it->second;
+}
+double num_field(const JsonObject& o, const std::string& key) { return std::get<double>(field(o, key).value); }
+std::string str_field(const JsonObject& o, const std::string& key) { return std::get<std::string>(field(o, key).value); }
+
+// ---- running the tool -----------------------------------------------------------
+
+struct Output {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class Tool : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() /
+              ("ombrasel-tool-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path write(const std::string& name, const std::string& content)
+    {
+        const fs::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    static std::string quoted(const std::string& s)
+    {
+        std::string out = "'";
+        for (const char ch : s) out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+        return out + "'";
+    }
+
+    // Runs the tool in dir with these arguments (shell words) and an optional standard input.
+    Output run(const std::string& arguments, const std::string& input = "")
+    {
+        const fs::path in = write(".stdin", input);
+        const std::string command = "cd " + quoted(dir.string()) + " && " + quoted(OMBRASEL_SOLVE) +
+                                    " " + arguments + " <.stdin >.stdout 2>.stderr";
+        const int status = std::system(command.c_str());
+        Output r;
+        r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(dir / ".stdout");
+        r.err = slurp(dir / ".stderr");
+        return r;
+    }
+};
+
+// 2 x 2 puzzles from the solver's own edge cases: one, two and no solutions.
+const std::string unique_non = "width 2\nheight 2\nrows\n2\n1\ncolumns\n2\n1\n";
+const std::string several_non = "width 2\nheight 2\nrows\n1\n1\ncolumns\n1\n1\n";
+const std::string none_non = "width 2\nheight 2\nrows\n3\n1\ncolumns\n2\n2\n";
+
+TEST_F(Tool, PrintsTheVerdictAndTheFirstSolution)
+{
+    write("unique.non", unique_non);
+    write("several.non", several_non);
+    write("none.non", none_non);
+    const Output r = run("unique.non several.non none.non");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, "");
+    std::istringstream lines(r.out);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) got.push_back(line);
+    ASSERT_EQ(got.size(), 10u) << r.out;
+    EXPECT_EQ(got[0].rfind("unique (unique.non): unique, ", 0), 0u) << got[0];
+    EXPECT_EQ(got[1], "##");
+    EXPECT_EQ(got[2], "#.");
+    EXPECT_EQ(got[3], "");
+    // Row 1 is empty, filled in the first solution and the other way round in the second.
+    EXPECT_EQ(got[4].rfind("several (several.non): several solutions, ", 0), 0u) << got[4];
+    EXPECT_EQ(got[5], "xX");
+    EXPECT_EQ(got[6], "Xx");
+    EXPECT_EQ(got[7], "");
+    EXPECT_EQ(got[8].rfind("none (none.non): no solution, ", 0), 0u) << got[8];
+    EXPECT_EQ(got[9], "");
+}
+
+TEST_F(Tool, ShowsTheDeclaredSizeWhenTrailingLinesAreEmpty)
+{
+    // Row 3 and columns 2 and 3 carry no clue: the solver sees a 2 x 1 puzzle.
+    write("wide.non", "width 3\nheight 3\nrows\n1\n0\n0\ncolumns\n1\n0\n0\n");
+    const Output text = run("wide.non");
+    EXPECT_EQ(text.exit_code, 0);
+    EXPECT_NE(text.out.find(": unique, "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\n#..\n...\n...\n"), std::string::npos) << text.out;
+
+    const Output json = run("--json wide.non");
+    const JsonObject o = std::get<JsonObject>(JsonParser(json.out).parse_all().value);
+    EXPECT_EQ(num_field(o, "height"), 3);
+    EXPECT_EQ(num_field(o, "width"), 3);
+    const auto& grid = std::get<JsonArray>(field(o, "result_grid").value);
+    ASSERT_EQ(grid.size(), 3u);
+    EXPECT_EQ(std::get<std::string>(grid[0].value), "200");
+    EXPECT_EQ(std::get<std::string>(grid[1].value), "000");
+    EXPECT_EQ(std::get<std::string>(grid[2].value), "000");
+}
+
+TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
+{
+    write("unique.non", unique_non);
+    write("two.txt", "$3\n1\n1\n1\n1\n$8\n2\n1\n3\n1\n");  // 2 x 2 with two solutions, 2 x 2 with none
+    write("we\"ird\\name.non", several_non);
+    const Output r = run("--json --stats unique.non two.txt 'we\"ird\\name.non'");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::vector<JsonObject> objects;
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    ASSERT_EQ(objects.size(), 4u) << r.out;
+
+    const struct {
+        const char* file;
+        double index;
+        const char* name;
+        double status;
+        const char* verdict;
+        std::vector<std::string> grid;
+    } expected[] = {
+        {"unique.non", 1, "unique", 2, "unique", {"22", "21"}},
+        {"two.txt", 3, "3", 4, "several solutions", {"34", "43"}},
+        {"two.txt", 8, "8", 3, "no solution", {"00", "00"}},
+        {"we\"ird\\name.non", 1, "we\"ird\\name", 4, "several solutions", {"34", "43"}},
+    };
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        SCOPED_TRACE(expected[k].name);
+        const JsonObject& o = objects[k];
+        EXPECT_EQ(str_field(o, "file"), expected[k].file);
+        EXPECT_EQ(num_field(o, "index"), expected[k].index);
+        EXPECT_EQ(str_field(o, "name"), expected[k].name);
+        EXPECT_EQ(num_field(o, "status"), expected[k].status);
+        EXPECT_EQ(str_field(o, "verdict"), expected[k].verdict);
+        EXPECT_EQ(num_field(o, "height"), 2);
+        EXPECT_EQ(num_field(o, "width"), 2);
+        std::vector<std::string> grid;
+        for (const Json& row : std::get<JsonArray>(field(o, "result_grid").value))
+            grid.push_back(std::get<std::string>(row.value));
+        EXPECT_EQ(grid, expected[k].grid);
+        EXPECT_GE(num_field(o, "seconds"), 0.0);
+        EXPECT_LT(num_field(o, "seconds"), 60.0);
+        for (const char* counter :
+             {"probe_fixed", "guess_fixed", "search_calls", "leftmost_calls", "completion_calls"}) {
+            const double v = num_field(o, counter);
+            EXPECT_GE(v, 0) << counter;
+            EXPECT_EQ(v, std::floor(v)) << counter;
+        }
+        EXPECT_LE(num_field(o, "probe_fixed") + num_field(o, "guess_fixed"), 4);
+    }
+    // The puzzle that propagation settles fixes all its cells in the first probe.
+    EXPECT_EQ(num_field(objects[0], "probe_fixed"), 4);
+    EXPECT_GT(num_field(objects[0], "leftmost_calls"), 0);
+    // The two-solution puzzle needs the search: nothing is fixed before it.
+    EXPECT_EQ(num_field(objects[1], "probe_fixed"), 0);
+    EXPECT_GT(num_field(objects[1], "search_calls"), 0);
+
+    const Output plain = run("--stats unique.non");
+    EXPECT_NE(plain.out.find("\nstats: probe_fixed 4, guess_fixed 0, search_calls "), std::string::npos)
+        << plain.out;
+}
+
+TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)
+{
+    write("set.txt", "$1\n1\n1\n"
+                     "$2\n1\n1\n100\n1\n"
+                     "$3\n2\n1\n2\n1\n");
+    write("binary.non", std::string("width 2\n\0\0\0", 11));
+    write("good.non", unique_non);
+    write("short.non", "width 2\nheight 2\nrows\n1\ncolumns\n1\n1\n");
+    write("empty.xml", "");
+    write("notes.md", "just some notes\n");
+    const Output r = run("set.txt missing.non binary.non good.non short.non empty.xml notes.md");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err,
+              "set.txt:7: $2 row 1: number '100' is larger than 99\n"
+              "missing.non:0: cannot open: No such file or directory\n"
+              "binary.non:2: binary data (byte 0x00), not a puzzle file\n"
+              "short.non:5: rows: 1 clue lines, but height is 2\n"
+              "empty.xml:1: empty input\n"
+              "notes.md:1: unknown format (name the file .non, .xml or .txt, or use --format)\n");
+    EXPECT_NE(r.out.find("1 (set.txt): unique"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("2 (set.txt)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("3 (set.txt): unique"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("good (good.non): unique"), std::string::npos) << r.out;
+
+    // Neither can a directory or an endless stream; the tool carries on.
+    fs::create_directory(dir / "folder.non");
+    const Output d = run("folder.non /dev/zero good.non");
+    EXPECT_EQ(d.exit_code, 2);
+    EXPECT_EQ(d.err, "folder.non:0: cannot read: Is a directory\n"
+                     "/dev/zero:0: file too large (more than 64 MiB)\n");
+    EXPECT_NE(d.out.find("good (good.non): unique"), std::string::npos);
+}
+
+TEST_F(Tool, ReadsStandardInputAndTakesAGivenFormat)
+{
+    const Output sniffed = run("-", "\xEF\xBB\xBF$5\r\n1\r\n1\r\n");
+    EXPECT_EQ(sniffed.exit_code, 0) << sniffed.err;
+    EXPECT_EQ(sniffed.out.rfind("5 (-): unique, ", 0), 0u) << sniffed.out;
+
+    const Output forced = run("--format non -", unique_non);
+    EXPECT_EQ(forced.exit_code, 0) << forced.err;
+    EXPECT_NE(forced.out.find(": unique, "), std::string::npos);
+
+    write("clues.dat", "<puzzle><clues type=\"rows\"><line><count>1</count></line></clues>"
+                       "<clues type=\"columns\"><line><count>1</count></line></clues></puzzle>");
+    write("x.txt", unique_non);
+    const Output by_content = run("clues.dat");
+    EXPECT_EQ(by_content.exit_code, 0) << by_content.err;
+    EXPECT_NE(by_content.out.find("clues (clues.dat): unique"), std::string::npos) << by_content.out;
+    const Output by_option = run("--format=non x.txt");
+    EXPECT_EQ(by_option.exit_code, 0) << by_option.err;
+    EXPECT_NE(by_option.out.find("x (x.txt): unique"), std::string::npos) << by_option.out;
+
+    const Output wrong = run("--format xml -", unique_non);
+    EXPECT_EQ(wrong.exit_code, 2);
+    EXPECT_EQ(wrong.err.rfind("-:", 0), 0u) << wrong.err;
+}
+
+TEST_F(Tool, AnswersHelpVersionAndBadUsage)
+{
+    const Output version = run("--version");
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out, "ombrasel-solve 2.0.0\n");
+
+    const Output help = run("--help");
+    EXPECT_EQ(help.exit_code, 0);
+    for (const char* part : {"Usage: ombrasel-solve [options] FILE...", "--format", "--json",
+                             "--stats", "taai", ".non", "XML", "#  filled", "X  filled here",
+                             "x  empty here", "Exit status", "FILE:LINE"})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    EXPECT_EQ(run("-h").out, help.out);
+
+    const struct {
+        const char* arguments;
+        const char* message;
+    } bad[] = {
+        {"", "no puzzle file given"},
+        {"--json", "no puzzle file given"},
+        {"--frobnicate x.non", "unknown option '--frobnicate'"},
+        {"--format", "--format needs"},
+        {"--format pdf x.non", "unknown format 'pdf'"},
+    };
+    for (const auto& b : bad) {
+        const Output r = run(b.arguments);
+        EXPECT_EQ(r.exit_code, 2) << b.arguments;
+        EXPECT_EQ(r.out, "") << b.arguments;
+        EXPECT_NE(r.err.find(b.message), std::string::npos) << b.arguments << ": " << r.err;
+    }
+
+    // After "--" a leading dash names a file.
+    write("-odd.non", unique_non);
+    const Output dashed = run("-- -odd.non");
+    EXPECT_EQ(dashed.exit_code, 0) << dashed.err;
+    EXPECT_NE(dashed.out.find("-odd (-odd.non): unique"), std::string::npos);
+}
+
+}  // namespace

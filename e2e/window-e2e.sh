@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# End-to-end test of the real program under Wine: start it, read its window from screenshots,
+# drive it with xdotool as a user would, close it and check its exit code.
+#   window-e2e.sh PROGRAM SAMPLE_CLUES_PROGRAM WINE_RUNNER
+# Needs the DISPLAY (an X server without a window manager) and the WINEPREFIX that
+# scripts/test-windows.sh provides; without them it is skipped (exit 77).
+set -euo pipefail
+program=$1
+sample_clues=$2
+wine_run=$3
+here=$(cd "$(dirname "$0")" && pwd)
+screen() { perl "$here/screen.pl" "$@"; }
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  echo "skipped: needs DISPLAY and WINEPREFIX (run scripts/test-windows.sh)"
+  exit 77
+fi
+
+work=$(mktemp -d /tmp/ombrasel-e2e.XXXXXX)
+program_pid=""
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+step() { echo "== $*"; }
+
+shot() {  # shot NAME: the client area as $work/NAME.ppm
+  import -window "$window" -depth 8 "ppm:$work/$1.ppm"
+}
+
+click() {  # click X Y, in client pixels
+  xdotool mousemove --window "$window" "$1" "$2" click 1
+  sleep 0.3
+}
+
+keys() {  # keys KEY...
+  local k
+  for k in "$@"; do
+    xdotool key --window "$window" "$k" 2>/dev/null
+    sleep 0.2
+  done
+}
+
+# Waits until CHECK (a screen.pl command and its arguments after the screenshot) passes.
+wait_for() {
+  local i
+  for i in $(seq 40); do
+    shot now
+    if screen "$1" "$work/now.ppm" "${@:2}" >"$work/check.log" 2>&1; then
+      cat "$work/check.log"
+      return 0
+    fi
+    sleep 0.25
+  done
+  cat "$work/check.log"
+  return 1
+}
+
+"$wine_run" "$sample_clues" >"$work/sample.txt"
+
+step "start the program"
+wine "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+window=""
+for i in $(seq 120); do
+  window=$(xdotool search --name '^Ombrasel\(Ver2\) by Dremvik$' 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] && break
+  sleep 0.25
+done
+[ -n "$window" ] || { echo "FAIL: no window captioned \"Ombrasel(Ver2) by Dremvik\""; exit 1; }
+geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+echo "window $window, client area $geometry"
+[ "$geometry" = 761x761 ] || { echo "FAIL: client area $geometry, not 761x761"; exit 1; }
+
+step "the sample puzzle, both sums 38"
+wait_for clues "$work/sample.txt"
+cp "$work/now.ppm" "$work/start.ppm"
+screen status "$work/start.ppm" none
+screen sums "$work/start.ppm"
+screen marks "$work/start.ppm"
+
+step "START shows the solution and the black status"
+click 200 200
+wait_for picture "$work/sample.txt"
+screen status "$work/now.ppm" black
+
+step "CLEAR"
+click 100 200
+wait_for blank-clues
+screen marks "$work/now.ppm"
+screen status "$work/now.ppm" none
+
+step "enter the 2 x 2 puzzle with two solutions: columns 1 and 1, rows 1 and 1"
+keys 1                      # the cursor starts on column 1, next to the grid
+click 290 250               # column 2, next to the grid
+keys 1
+click 250 270               # row 1, next to the grid
+click 78 18                 # value button 1
+click 250 290               # row 2, next to the grid
+keys 1
+click 200 200               # START
+wait_for marks 1,1,3 1,2,4 2,1,4 2,2,3
+screen status "$work/now.ppm" red
+
+step "the sums showed 38: the same text as 3 and 8 typed into a clue cell"
+click 410 110               # column 8, slot 5
+keys 3 8
+shot typed
+screen same-text "$work/start.ppm" 156,222,259,240 "$work/typed.ppm" 401,101,419,119
+screen same-text "$work/start.ppm" 156,242,259,259 "$work/typed.ppm" 401,101,419,119
+
+step "close the window"
+keys alt+F4
+status=0
+for i in $(seq 80); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.25
+done
+if kill -0 "$program_pid" 2>/dev/null; then
+  echo "FAIL: the program still runs after alt+F4"
+  exit 1
+fi
+wait "$program_pid" || status=$?
+program_pid=""
+echo "exit code $status"
+[ "$status" -eq 0 ] || { echo "FAIL: exit code $status"; cat "$work/program.log"; exit 1; }
+echo "end-to-end test passed"

@@ -41,6 +41,13 @@ std::optional<std::string> parse_size(std::string_view key, std::string_view val
     return std::nullopt;
 }
 
+std::string missing_lines(const Section& s)
+{
+    return std::string(s.size_key) + " " + std::to_string(s.size) + " asks for " +
+           plural(s.size, std::string(s.line_word) + " clue line") + ", found " +
+           std::to_string(s.lines.size());
+}
+
 }  // namespace
 
 std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
@@ -62,9 +69,7 @@ std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
 
         if (open) {
             if (!t.empty() && is_letter(t.front()))
-                return fail(number, std::string(open->key) + ": " + std::to_string(open->lines.size()) +
-                                        " clue lines, but " + open->size_key + " is " +
-                                        std::to_string(open->size));
+                return fail(number, missing_lines(*open));
             if (auto error = parse_clue_line(t, Separator::comma, clue))
                 return fail(number, std::string(open->line_word) + " " +
                                         std::to_string(open->lines.size() + 1) + ": " + *error);
@@ -109,9 +114,7 @@ std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
 
     const int last = std::max(1, static_cast<int>(lines.size()));
     if (open)
-        return fail(last, std::string("end of file after ") + std::to_string(open->lines.size()) +
-                              " " + open->key + " clue lines, but " + open->size_key + " is " +
-                              std::to_string(open->size));
+        return fail(last, "end of file: " + missing_lines(*open));
     for (const Section* s : {&rows, &cols}) {
         if (!s->size) return fail(last, std::string("no ") + s->size_key + " line");
         if (!s->start_line) return fail(last, std::string("no ") + s->key + " section");

@@ -42,13 +42,13 @@ ReadItem read_block(const std::vector<std::string_view>& lines, std::size_t head
     if (count % 2 == 1 && is_blank(lines[end - 1])) --count;
     if (count == 0) return ReadError{header_line, "puzzle " + tag + " has no clue lines"};
     if (count % 2 == 1)
-        return ReadError{header_line, "puzzle " + tag + " has " + std::to_string(count) +
-                                          " clue lines; a square puzzle needs an even number"
+        return ReadError{header_line, "puzzle " + tag + " has " + plural(count, "clue line") +
+                                          "; a square puzzle needs an even number"
                                           " (N column lines, then N row lines)"};
     const std::size_t n = count / 2;
     if (n > MAX_LINES)
-        return ReadError{header_line, "puzzle " + tag + " has " + std::to_string(count) +
-                                          " clue lines: more than 25 rows and columns"};
+        return ReadError{header_line, "puzzle " + tag + " has " + plural(count, "clue line") +
+                                          ": more than 25 rows and columns"};
 
     Puzzle puzzle;
     puzzle.file = file;

@@ -115,6 +115,11 @@ std::optional<std::string> parse_clue_line(std::string_view line, Separator sepa
     return finish_clue(clue);
 }
 
+std::string plural(std::size_t n, std::string_view noun)
+{
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
 std::string file_stem(const std::string& file)
 {
     const std::size_t slash = file.find_last_of('/');

@@ -31,5 +31,8 @@ enum class Separator { comma, whitespace };
 std::optional<std::string> parse_clue_line(std::string_view line, Separator separator,
                                            std::vector<int>& clue);
 
+// "1 row clue line", "3 row clue lines".
+std::string plural(std::size_t n, std::string_view noun);
+
 // A puzzle's name from its file: the file name without folder and suffix ("-" stays "-").
 std::string file_stem(const std::string& file);

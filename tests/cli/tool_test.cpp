@@ -363,7 +363,7 @@ TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)
               "set.txt:7: $2 row 1: number '100' is larger than 99\n"
               "missing.non:0: cannot open: No such file or directory\n"
               "binary.non:2: binary data (byte 0x00), not a puzzle file\n"
-              "short.non:5: rows: 1 clue lines, but height is 2\n"
+              "short.non:5: height 2 asks for 2 row clue lines, found 1\n"
               "empty.xml:1: empty input\n"
               "notes.md:1: unknown format (name the file .non, .xml or .txt, or use --format)\n");
     EXPECT_NE(r.out.find("1 (set.txt): unique"), std::string::npos) << r.out;

@@ -55,9 +55,9 @@ solution, the first solution, one text line a row:
 --json prints instead "file", "index", "name", "status" (2 unique, 3 no
 solution, 4 several), "verdict", "height", "width", "result_grid" (a string of
 digits a row: 1 empty, 2 filled, 3 empty and 4 filled with another solution
-differing, 0 unmarked: no solution, or beyond the last row or column with clues) and "seconds"; with --stats also
-"probe_fixed", "guess_fixed", "search_calls", "leftmost_calls" and
-"completion_calls".
+differing, 0 unmarked: no solution, or beyond the last row or column with
+clues) and "seconds"; with --stats also "probe_fixed", "guess_fixed",
+"search_calls", "leftmost_calls" and "completion_calls".
 
 Exit status:
   0  every puzzle got a verdict

@@ -59,12 +59,20 @@ void record_leaf()
         s.solution_state = 1;
         return;
     }
-    // Cells already marked as differing may still be open here; the leaf counts
-    // only if some solution agrees with it.
-    i32 r, c;
-    if (find_open_cell(false, r, c) && !completable()) return;
-    for (r = 1; r <= s.height; ++r) {
-        for (c = 1; c <= s.width; ++c) {
+    // Every cell not yet marked as differing is decided here; the others may still
+    // be open. The leaf marks cells only if some solution agrees with it, and it
+    // can mark only where it differs from the recorded solution.
+    bool differs = false;
+    for (i32 r = 1; r <= s.height && !differs; ++r)
+        for (i32 c = 1; c <= s.width && !differs; ++c) {
+            const i32 mark = s.result_grid[r - 1][c - 1];
+            differs = mark < MARK_EMPTY_DIFFERS && mark != s.grid[r][c];
+        }
+    if (!differs) return;
+    i32 open_r, open_c;
+    if (find_open_cell(false, open_r, open_c) && !completable()) return;
+    for (i32 r = 1; r <= s.height; ++r) {
+        for (i32 c = 1; c <= s.width; ++c) {
             i32& mark = s.result_grid[r - 1][c - 1];
             if (mark < MARK_EMPTY_DIFFERS && mark != s.grid[r][c]) {
                 mark += 2;

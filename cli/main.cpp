@@ -4,6 +4,7 @@
 // exit codes; the readers only turn bytes into puzzles, the solver only solves.
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -56,8 +57,9 @@ solution, the first solution, one text line a row:
 solution, 4 several), "verdict", "height", "width", "result_grid" (a string of
 digits a row: 1 empty, 2 filled, 3 empty and 4 filled with another solution
 differing, 0 unmarked: no solution, or beyond the last row or column with
-clues) and "seconds"; with --stats also "probe_fixed", "guess_fixed",
-"search_calls", "leftmost_calls" and "completion_calls".
+clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
+with --stats also "probe_fixed", "guess_fixed", "search_calls",
+"leftmost_calls" and "completion_calls".
 
 Exit status:
   0  every puzzle got a verdict
@@ -195,7 +197,7 @@ void append_json_string(std::string& out, std::string_view s)
     out += '"';
 }
 
-std::string report(const Puzzle& puzzle, const Options& options, double seconds)
+std::string report(const Puzzle& puzzle, const Options& options, double seconds, double cpu_seconds)
 {
     const SolverState& s = solver_state;
     const int height = static_cast<int>(puzzle.rows.size());
@@ -221,6 +223,8 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds)
         }
         std::snprintf(number, sizeof number, "%.6f", seconds);
         out += std::string("],\"seconds\":") + number;
+        std::snprintf(number, sizeof number, "%.6f", cpu_seconds);
+        out += std::string(",\"cpu_seconds\":") + number;
         if (options.stats) {
             out += ",\"probe_fixed\":" + std::to_string(st.probe_fixed) +
                    ",\"guess_fixed\":" + std::to_string(st.guess_fixed) +
@@ -278,7 +282,9 @@ int main(int argc, char** argv)
             enter_puzzle(puzzle);
             solver_state.status = STATUS_SEARCHING;
             const auto start = std::chrono::steady_clock::now();
+            const std::clock_t cpu_start = std::clock();
             solve();
+            const double cpu = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
             if (!verdict_text(solver_state.status)) {
                 std::fflush(stdout);
@@ -287,7 +293,7 @@ int main(int argc, char** argv)
                 solver_failed = true;
                 continue;
             }
-            const std::string text = report(puzzle, options, took.count());
+            const std::string text = report(puzzle, options, took.count(), cpu);
             std::fwrite(text.data(), 1, text.size(), stdout);
             std::fflush(stdout);
         }

@@ -383,6 +383,107 @@ TEST_F(Drawing, SearchingAndFinishedShareTheirFirstIdeograph)
     EXPECT_NE(searching, ink_mask(first, face)) << "a font without the ideographs draws them all alike";
 }
 
+// The texts against a rendering of their own: the font, place and colour given for each.
+class ReferenceText : public Drawing {
+protected:
+    void SetUp() override
+    {
+        Drawing::SetUp();
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = CLIENT_SIZE;
+        info.bmiHeader.biHeight = -CLIENT_SIZE;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        reference_ = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        reference_bitmap_ = CreateDIBSection(reference_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        previous_reference_ = SelectObject(reference_, reference_bitmap_);
+    }
+    void TearDown() override
+    {
+        SelectObject(reference_, previous_reference_);
+        DeleteObject(reference_bitmap_);
+        DeleteDC(reference_);
+        Drawing::TearDown();
+    }
+
+    void background(Area a, COLORREF colour)
+    {
+        HBRUSH brush = CreateSolidBrush(colour);
+        RECT r = {a.left, a.top, a.right + 1, a.bottom + 1};
+        FillRect(reference_, &r, brush);
+        DeleteObject(brush);
+    }
+
+    void write(int height, COLORREF colour, int x, int y, const char* text)
+    {
+        HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_MODERN | FIXED_PITCH,
+                                 nullptr);
+        HGDIOBJ previous = SelectObject(reference_, font);
+        SetTextColor(reference_, colour);
+        SetBkMode(reference_, TRANSPARENT);
+        TextOutA(reference_, x, y, text, lstrlenA(text));
+        SelectObject(reference_, previous);
+        DeleteObject(font);
+    }
+
+    int differences(Area a)
+    {
+        int n = 0;
+        for (int y = a.top; y <= a.bottom; ++y)
+            for (int x = a.left; x <= a.right; ++x)
+                n += pixel(x, y) != (GetPixel(reference_, x, y) & 0xffffff);
+        return n;
+    }
+
+    HDC reference_ = nullptr;
+    HBITMAP reference_bitmap_ = nullptr;
+    HGDIOBJ previous_reference_ = nullptr;
+};
+
+TEST_F(ReferenceText, StatusTexts)
+{
+    const Area strip = {0, 222, 155, 259};
+    const char* texts[] = {"", "\x92\x54 \x8d\xf5 \x92\x86", "\x92\x54\x8d\xf5\x8f\x49\x97\xb9",
+                           "\x96\xe2\x91\xe8\x88\xd9\x8f\xed", "\x8f\x64\x95\xa1\x82\xa0\x82\xe8"};
+    for (i32 status = STATUS_SEARCHING; status <= STATUS_SEVERAL; ++status) {
+        solver_state.status = status;
+        draw_status(back_dc);
+        background(strip, face_colour());
+        write(-21, status <= STATUS_FINISHED ? BLACK : RED, 10, 230, texts[status]);
+        EXPECT_EQ(differences(strip), 0) << "status " << status;
+    }
+}
+
+TEST_F(ReferenceText, Sums)
+{
+    const Area strip = {156, 222, 259, 259};
+    solver_state.col_clue_sum = 38;
+    solver_state.row_clue_sum = 117;
+    draw_clue_sums(back_dc);
+    background(strip, face_colour());
+    write(18, RED, 192, 222, "   38");
+    write(18, RED, 192, 242, "  117");
+    EXPECT_EQ(differences(strip), 0);
+}
+
+TEST_F(ReferenceText, ClueNumbers)
+{
+    solver_state.row_clue_input[0][3] = 5;
+    solver_state.row_clue_input[0][4] = 42;
+    draw_clue_cell(back_dc, 0, 3, 13);
+    draw_clue_cell(back_dc, 1, 4, 13);
+    background(clue_cell_area(3, 13), CLUE_BACKGROUND);
+    background(clue_cell_area(4, 13), CURSOR_BACKGROUND);
+    write(18, BLACK, 62, 262, " 5");
+    write(18, BLACK, 82, 262, "42");
+    EXPECT_EQ(differences(clue_cell_area(3, 13)), 0);
+    EXPECT_EQ(differences(clue_cell_area(4, 13)), 0);
+}
+
 // ---- result grid -----------------------------------------------------------------
 
 class ResultMarks : public Drawing {

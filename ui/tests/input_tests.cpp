@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "draw.h"
@@ -208,13 +209,18 @@ TEST_F(Input, DeleteOnAnEmptySlotWithdrawsAShownResult)
 {
     cursor_to(20, 0);
     ASSERT_EQ(s.col_clue_input[7][0], 0);
-    show_result();
-    enter_clue_value(-1);
-    EXPECT_EQ(s.col_clue_sum, 38);
-    EXPECT_EQ(s.row_clue_sum, 38);
-    EXPECT_EQ(s.status, STATUS_NONE);
-    EXPECT_EQ(marks_left(), 0);
-    EXPECT_EQ(count_other_than({0, 222, 155, 259}, face_colour()), 0) << "status strip redrawn empty";
+    for (i32 verdict : {STATUS_FINISHED, STATUS_INVALID, STATUS_SEVERAL}) {
+        SCOPED_TRACE("status " + std::to_string(verdict));
+        show_result();
+        s.status = verdict;
+        draw_status(back_dc);
+        enter_clue_value(-1);
+        EXPECT_EQ(s.col_clue_sum, 38);
+        EXPECT_EQ(s.row_clue_sum, 38);
+        EXPECT_EQ(s.status, STATUS_NONE);
+        EXPECT_EQ(marks_left(), 0);
+        EXPECT_EQ(count_other_than({0, 222, 155, 259}, face_colour()), 0) << "status strip redrawn empty";
+    }
 }
 
 TEST_F(Input, AnEditRedrawsTheResultGridEmpty)
@@ -281,6 +287,20 @@ TEST_F(Input, ValueButtonOnSlotZeroStaysAndKeepsAppending)
     click_button(9);
     EXPECT_EQ(s.cursor_y, 0);
     EXPECT_EQ(s.digit_entry_active, 1);
+}
+
+TEST_F(Input, ValueButtonOnSlotOneStepsToSlotZero)
+{
+    cursor_to(1, 22);
+    click_button(4);
+    EXPECT_EQ(s.row_clue_input[9][1], 4);
+    EXPECT_EQ(s.cursor_x, 0);
+    EXPECT_EQ(s.digit_entry_active, 0);
+    cursor_to(25, 1);
+    click_button(6);
+    EXPECT_EQ(s.col_clue_input[12][1], 6);
+    EXPECT_EQ(s.cursor_y, 0);
+    EXPECT_EQ(s.digit_entry_active, 0);
 }
 
 TEST_F(Input, EmptyButtonStoresZeroAndAdvances)

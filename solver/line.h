@@ -24,6 +24,35 @@ inline LineMasks line_masks(const i32* line, i32 N)
     return {filled, empty};
 }
 
+// Everything the line routines need of row `number` (ROW) or column `number`.
+struct LineView {
+    i32 length;       // N: the width for a row, the height for a column
+    const i32* len;   // the compiled clue list, len[0] = len[n + 1] = 0
+    i32 n;            // number of blocks
+    i32* left_end;    // the direction's bound arrays
+    i32* right_start;
+    i32& state;
+};
+
+template <bool ROW>
+inline LineView line_view(i32 number)
+{
+    SolverState& s = solver_state;
+    if constexpr (ROW)
+        return {s.width, s.row_clues[number - 1], s.row_clue_count[number - 1], s.row_left_end,
+                s.row_right_start, s.row_state[number - 1]};
+    else
+        return {s.height, s.col_clues[number - 1], s.col_clue_count[number - 1], s.col_left_end,
+                s.col_right_start, s.col_state[number - 1]};
+}
+
+// Grid position p of row `line` (ROW) or column `line`.
+template <bool ROW>
+inline i32& line_cell(i32 line, i32 p)
+{
+    return ROW ? solver_state.grid[line][p] : solver_state.grid[p][line];
+}
+
 inline LineMasks row_masks(int r)
 {
     return line_masks<1>(&solver_state.grid[r][0], solver_state.width);
@@ -32,6 +61,12 @@ inline LineMasks row_masks(int r)
 inline LineMasks col_masks(int c)
 {
     return line_masks<GRID_SIZE>(&solver_state.grid[0][c], solver_state.height);
+}
+
+template <bool ROW>
+inline LineMasks masks_of(i32 line)
+{
+    return ROW ? row_masks(line) : col_masks(line);
 }
 
 // The packings over masks; the bound functions are these on the grid.

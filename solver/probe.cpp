@@ -17,42 +17,35 @@ enum class Scan { NOTHING, FIXED, CONTRADICTION };
 // it; the packing runs only for a value that no placement met so far gives the cell.
 // The outcome is that of running both tests on every open cell.
 template <bool ROW>
-Scan scan_line(i32 line, i32 N)
+Scan scan_line(i32 line)
 {
     SolverState& s = solver_state;
-    const i32* len = ROW ? s.row_clues[line - 1] : s.col_clues[line - 1];
-    const i32 n = ROW ? s.row_clue_count[line - 1] : s.col_clue_count[line - 1];
-    i32* left_end = ROW ? s.row_left_end : s.col_left_end;
-    i32* right_start = ROW ? s.row_right_start : s.col_right_start;
-    LineMasks cells = ROW ? row_masks(line) : col_masks(line);
-    std::uint32_t open = bits_between(1, N) & ~(cells.filled | cells.empty);
+    const LineView v = line_view<ROW>(line);
+    LineMasks cells = masks_of<ROW>(line);
+    std::uint32_t open = bits_between(1, v.length) & ~(cells.filled | cells.empty);
     if (!open) return Scan::NOTHING;
     // No agreeing placement: both values of the first open cell are impossible.
-    if (leftmost_packing(cells, N, len, n, left_end)) return Scan::CONTRADICTION;
-    std::uint32_t can_fill = placement_by_ends(left_end, len, n);
-    std::uint32_t can_empty = ~can_fill;
-    rightmost_packing(cells, N, len, n, right_start);
-    const std::uint32_t rightmost = placement_by_starts(right_start, len, n);
-    can_fill |= rightmost;
-    can_empty |= ~rightmost;
+    if (leftmost_packing(cells, v.length, v.len, v.n, v.left_end)) return Scan::CONTRADICTION;
+    std::uint32_t can_fill = 0, can_empty = 0;
+    auto learn = [&](std::uint32_t placement) {
+        can_fill |= placement;
+        can_empty |= ~placement;
+    };
+    learn(placement_by_ends(v.left_end, v.len, v.n));
+    rightmost_packing(cells, v.length, v.len, v.n, v.right_start);
+    learn(placement_by_starts(v.right_start, v.len, v.n));
+    // Whether the line agrees with some placement when it also holds `trial`.
+    auto possible = [&](LineMasks trial) {
+        if (leftmost_packing(trial, v.length, v.len, v.n, v.left_end)) return false;
+        learn(placement_by_ends(v.left_end, v.len, v.n));
+        return true;
+    };
 
     bool fixed = false;
     for (; open; open &= open - 1) {
         const std::uint32_t bit = open & (~open + 1);
-        bool empty_possible = (can_empty & bit) != 0;
-        bool fill_possible = (can_fill & bit) != 0;
-        if (!empty_possible && !leftmost_packing({cells.filled, cells.empty | bit}, N, len, n, left_end)) {
-            empty_possible = true;
-            const std::uint32_t placement = placement_by_ends(left_end, len, n);
-            can_fill |= placement;
-            can_empty |= ~placement;
-        }
-        if (!fill_possible && !leftmost_packing({cells.filled | bit, cells.empty}, N, len, n, left_end)) {
-            fill_possible = true;
-            const std::uint32_t placement = placement_by_ends(left_end, len, n);
-            can_fill |= placement;
-            can_empty |= ~placement;
-        }
+        const bool empty_possible = (can_empty & bit) || possible({cells.filled, cells.empty | bit});
+        const bool fill_possible = (can_fill & bit) || possible({cells.filled | bit, cells.empty});
         if (empty_possible && fill_possible) continue;
         const i32 p = std::countr_zero(bit);
         const i32 r = ROW ? line : p;
@@ -72,23 +65,17 @@ Scan scan_line(i32 line, i32 N)
     return fixed ? Scan::FIXED : Scan::NOTHING;
 }
 
-// Scans the settled columns, then (only if no column fixed a cell) the settled rows,
-// stopping after the first line whose scan fixed a cell.
-Scan scan_settled_lines()
+// Scans the settled lines of one direction, stopping after the first line whose
+// scan fixed a cell.
+template <bool ROW>
+Scan scan_settled_lines(i32 count)
 {
-    SolverState& s = solver_state;
-    for (i32 c = 1; c <= s.width; ++c) {
-        if (s.col_state[c - 1] != LINE_SOLVED) continue;
-        const Scan scan = scan_line<false>(c, s.height);
+    for (i32 line = 1; line <= count; ++line) {
+        i32& state = line_view<ROW>(line).state;
+        if (state != LINE_SOLVED) continue;
+        const Scan scan = scan_line<ROW>(line);
         if (scan == Scan::CONTRADICTION) return scan;
-        s.col_state[c - 1] = LINE_PROBED;
-        if (scan == Scan::FIXED) return scan;
-    }
-    for (i32 r = 1; r <= s.height; ++r) {
-        if (s.row_state[r - 1] != LINE_SOLVED) continue;
-        const Scan scan = scan_line<true>(r, s.width);
-        if (scan == Scan::CONTRADICTION) return scan;
-        s.row_state[r - 1] = LINE_PROBED;
+        state = LINE_PROBED;
         if (scan == Scan::FIXED) return scan;
     }
     return Scan::NOTHING;
@@ -100,7 +87,10 @@ int probe()
 {
     for (;;) {
         if (propagate()) return 1;
-        switch (scan_settled_lines()) {
+        Scan scan = scan_settled_lines<false>(solver_state.width);
+        // Rows are scanned only in a cycle in which no column yielded anything.
+        if (scan == Scan::NOTHING) scan = scan_settled_lines<true>(solver_state.height);
+        switch (scan) {
         case Scan::CONTRADICTION: return 1;
         case Scan::NOTHING: return 0;
         case Scan::FIXED: break;

@@ -110,9 +110,8 @@ screen status "$work/now.ppm" red
 step "the sums showed 38: the same text as 3 and 8 typed into a clue cell"
 click 410 110               # column 8, slot 5
 keys 3 8
-shot typed
-screen same-text "$work/start.ppm" 156,222,259,240 "$work/typed.ppm" 401,101,419,119
-screen same-text "$work/start.ppm" 156,242,259,259 "$work/typed.ppm" 401,101,419,119
+wait_for same-text 401,101,419,119 "$work/start.ppm" 156,222,259,240
+screen same-text "$work/now.ppm" 401,101,419,119 "$work/start.ppm" 156,242,259,259
 
 step "close the window"
 keys alt+F4

@@ -73,16 +73,16 @@ inline LineMasks masks_of(i32 line)
 int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_end);
 void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right_start);
 
-// Bits 0 to b (b at most 31).
+// Bits 0 to b, for -1 <= b <= 31 (none for -1); no branch, as it sits in every packing step.
 inline std::uint32_t bits_up_to(i32 b)
 {
-    return b >= 31 ? ~std::uint32_t{0} : (std::uint32_t{2} << b) - 1;
+    return static_cast<std::uint32_t>((std::uint64_t{1} << ((b + 1) & 63)) - 1);
 }
 
 // Bits a to b, for 1 <= a; none when b < a.
 inline std::uint32_t bits_between(i32 a, i32 b)
 {
-    return b < a ? 0 : bits_up_to(b) & ~bits_up_to(a - 1);
+    return bits_up_to(b) & ~bits_up_to(a - 1);
 }
 
 // The filled cells of the placement whose block k ends at end[k].

@@ -83,6 +83,7 @@ def main():
     ap.add_argument("--tool", default=DEFAULT_TOOL, help="the ombrasel-solve executable")
     ap.add_argument("--all", action="store_true", help="every set in the puzzle folder")
     ap.add_argument("--limit", type=int, default=0, help="at most this many puzzles a set")
+    ap.add_argument("--every", type=int, default=1, help="only every k-th puzzle of a set, from the first")
     ap.add_argument("--timeout", type=float, default=60.0, help="seconds a puzzle may take")
     ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
@@ -99,7 +100,7 @@ def main():
           f"{'median s':>9} {'max s':>8} {'search calls':>13}   peers (total / median over the same puzzles)")
     for set_name in sets:
         set_dir = os.path.join(args.puzzles, set_name)
-        puzzles = list(puzzles_of(set_dir))
+        puzzles = list(puzzles_of(set_dir))[:: max(args.every, 1)]
         if args.limit:
             puzzles = puzzles[: args.limit]
         with ThreadPoolExecutor(max_workers=args.jobs) as pool:

@@ -95,6 +95,28 @@ TEST(Solve, LeafWithOpenCellsIsComparedOnlyWhenItCompletes)
     check_stages(p, a);
 }
 
+// Puzzles whose search meets leaves with open cells that only a completion several levels
+// deep decides: some complete only through a filled first cell, some look completable after
+// one probe and are not.
+TEST(Solve, LeavesThatNeedADeepCompletion)
+{
+    const Puzzle cases[] = {
+        {{{1}, {2}, {}, {1}, {1}, {1, 1}}, {{1}, {1}, {1, 1}, {1, 1}, {1}}},
+        {{{2}, {1}, {1}, {1, 1}, {1}, {1, 1}}, {{1, 1}, {2}, {1}, {1, 1}, {1, 1}}},
+        {{{2, 1}, {1, 1}, {1}, {1, 1}, {2}}, {{1}, {1}, {1, 1}, {2, 1}, {1}, {1, 1}}},
+        {{{1, 1}, {1}, {1, 2}, {1, 1, 1}, {1, 1}}, {{2}, {}, {1}, {1}, {1, 1}, {1}, {1, 1}, {1, 1}}},
+        {{{1, 1}, {1}, {1, 1}, {1, 2}, {1, 1}, {1}}, {{2}, {1, 1}, {2}, {2}, {1}, {1}, {1}}},
+        {{{1}, {2}, {2, 1}, {1, 1, 2}, {1}, {1, 1}}, {{1}, {2}, {1}, {1, 1}, {2}, {1}, {2}, {2}}},
+    };
+    for (const Puzzle& p : cases) {
+        SCOPED_TRACE(describe(p));
+        const PuzzleAnswer a = enumerate_solutions(p);
+        ASSERT_EQ(a.status(), STATUS_SEVERAL);
+        check_solve(p, a);
+        check_stages(p, a);
+    }
+}
+
 // ---- fixed puzzles ---------------------------------------------------------------
 
 TEST(Solve, AllBlankIsAnEmptyUniqueSolution)

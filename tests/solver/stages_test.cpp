@@ -380,6 +380,49 @@ TEST(GuessProbe, EightByEightFixesSixteenCellsAndLeavesFourOpen)
     EXPECT_TRUE(decided_cells_forced(enumerate_solutions(eight_by_eight)));
 }
 
+TEST(GuessProbe, CellWhoseEmptyTrialFailsBecomesFilled)
+{
+    // Propagation and probing get nothing here. Row 1, column 1 empty forces row 2 to ##..
+    // and row 1 to ..##, against its clue 1 1; filled, it settles the whole puzzle.
+    const Puzzle p{{{1, 1}, {2}}, {{1}, {1}, {1}, {1}}};
+    compile(p);
+    ASSERT_EQ(probe(), 0);
+    ASSERT_EQ(solver_state.trail_len, 0);
+    EXPECT_EQ(guess_probe(), 0);
+    ASSERT_GT(solver_state.trail_len, 0);
+    EXPECT_EQ(trail()[0], std::pair(1, 1));
+    EXPECT_EQ(solver_state.trail_len, 8);
+    const Board expected{{CELL_FILLED, CELL_EMPTY, CELL_EMPTY, CELL_FILLED},
+                         {CELL_EMPTY, CELL_FILLED, CELL_FILLED, CELL_EMPTY}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 4; ++c) EXPECT_EQ(solver_state.grid[r][c], expected[r - 1][c - 1]) << r << ", " << c;
+}
+
+TEST(GuessProbe, OnlyCellsNextToDecidedOnesAreTried)
+{
+    // With nothing decided, only row 1 and column 1 touch the frame. Each of those cells
+    // takes both values among the solutions, so no trial of theirs can contradict, and the
+    // interior cells that every solution decides stay open.
+    const Puzzle p{{{1}, {1, 1}, {1}, {1}}, {{1, 1}, {1}, {1}, {1}}};
+    const PuzzleAnswer a = enumerate_solutions(p);
+    ASSERT_GT(a.solutions, 1);
+    auto free = [&](int r, int c) { return !a.forced(r, c, CELL_EMPTY) && !a.forced(r, c, CELL_FILLED); };
+    bool interior_forced = false;
+    for (int r = 1; r <= 4; ++r)
+        for (int c = 1; c <= 4; ++c) {
+            if (r == 1 || c == 1)
+                ASSERT_TRUE(free(r, c)) << r << ", " << c;
+            else
+                interior_forced |= !free(r, c);
+        }
+    ASSERT_TRUE(interior_forced);
+    compile(p);
+    ASSERT_EQ(probe(), 0);
+    ASSERT_EQ(solver_state.trail_len, 0);
+    EXPECT_EQ(guess_probe(), 0);
+    EXPECT_EQ(solver_state.trail_len, 0);
+}
+
 TEST(GuessProbe, TwoDiagonalSolutionsFixNothing)
 {
     compile({{{1}, {1}}, {{1}, {1}}});

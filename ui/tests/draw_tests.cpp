@@ -389,16 +389,9 @@ protected:
     void SetUp() override
     {
         Drawing::SetUp();
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = CLIENT_SIZE;
-        info.bmiHeader.biHeight = -CLIENT_SIZE;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         reference_ = CreateCompatibleDC(nullptr);
         void* bits = nullptr;
-        reference_bitmap_ = CreateDIBSection(reference_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        reference_bitmap_ = create_screen_bitmap(reference_, &bits);
         previous_reference_ = SelectObject(reference_, reference_bitmap_);
     }
     void TearDown() override

@@ -114,21 +114,27 @@ inline std::string ink_mask(Area a, COLORREF background)
     return s;
 }
 
+// A top-down 32-bit bitmap of the client area's size, for memory device contexts.
+inline HBITMAP create_screen_bitmap(HDC dc, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = CLIENT_SIZE;
+    info.bmiHeader.biHeight = -CLIENT_SIZE;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 // A 761 x 761, 32-bit memory device context standing in for the window's back buffer.
 class MemoryBackBuffer : public ::testing::Test {
 protected:
     void SetUp() override
     {
         reset_solver_state();
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = CLIENT_SIZE;
-        info.bmiHeader.biHeight = -CLIENT_SIZE;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        bitmap_ = create_screen_bitmap(dc_, &bits_);
         ASSERT_NE(bitmap_, nullptr);
         previous_ = SelectObject(dc_, bitmap_);
         back_dc = dc_;

@@ -304,6 +304,9 @@ void XmlReader::finish_draft()
     if (!d.error) {
         if (!d.has_cols) d.error = ReadError{d.start_line, "no <clues type=\"columns\">"};
         else if (!d.has_rows) d.error = ReadError{d.start_line, "no <clues type=\"rows\">"};
+        // The clues' own checks may have been cut short by a malformed element.
+        else if (d.cols.empty()) d.error = ReadError{d.start_line, "no <line> in the column clues"};
+        else if (d.rows.empty()) d.error = ReadError{d.start_line, "no <line> in the row clues"};
     }
     if (d.error) {
         items_.emplace_back(*d.error);

@@ -72,6 +72,11 @@ def peer_figures(set_dir):
     return peers
 
 
+def sec(x):
+    """Seconds to three significant figures, so that the fast sets show too."""
+    return f"{x:.3g}"
+
+
 def summary(times):
     return sum(times), statistics.median(times) if times else 0.0, max(times) if times else 0.0
 
@@ -124,12 +129,12 @@ def main():
                 continue
             pt, pm, _ = summary([figures[p] for p in common])
             ot, om, _ = summary([ours[p] for p in common])
-            peer_text.append(f"{peer} n={len(common)}: {pt:.2f}/{pm:.4f} vs ours {ot:.2f}/{om:.4f}")
+            peer_text.append(f"{peer} n={len(common)}: {sec(pt)}/{sec(pm)} vs ours {sec(ot)}/{sec(om)}")
         print(f"{set_name:<22} {len(ours):>5} {counts['unique']:>5} {counts['no solution']:>5} "
-              f"{counts['several solutions']:>5} {counts['timeout']:>4} {total:>9.2f} {median:>9.4f} "
-              f"{slowest:>8.2f} {calls:>13}   " + "; ".join(peer_text))
+              f"{counts['several solutions']:>5} {counts['timeout']:>4} {sec(total):>9} {sec(median):>9} "
+              f"{sec(slowest):>8} {calls:>13}   " + "; ".join(peer_text))
         worst = sorted(ours.items(), key=lambda kv: -kv[1])[: args.slowest]
-        print("    slowest: " + ", ".join(f"{name} {sec:.2f}s" for name, sec in worst))
+        print("    slowest: " + ", ".join(f"{name} {sec(s)} s" for name, s in worst))
         sys.stdout.flush()
 
     if args.csv:

@@ -2,13 +2,16 @@
 """Times ombrasel-solve over the shared puzzle sets and prints one row per set beside the peers' figures.
 
 Each puzzle runs in a process of its own (a tournament file is cut into single puzzles and piped in),
-so that a time limit can end it; a puzzle over the limit counts as the limit, as in the peers' figures.
+so that a limit on its processor time can end it; a puzzle over the limit counts as the limit, as in
+the peers' figures. Times are the solver's processor time, as the peers' are.
 """
 
 import argparse
 import csv
 import json
 import os
+import resource
+import signal
 import statistics
 import subprocess
 import sys
@@ -45,13 +48,25 @@ def puzzles_of(set_dir):
                 yield stem, ext[1:], f.read().decode("utf-8", "replace")
 
 
+def cpu_limit(seconds):
+    """Ends the child by SIGXCPU once it has used `seconds` of processor time."""
+    whole = max(1, int(seconds + 0.999))
+    return lambda: resource.setrlimit(resource.RLIMIT_CPU, (whole, whole + 1))
+
+
 def run_one(tool, fmt, text, limit):
     start = time.monotonic()
+    timeout = {"verdict": "timeout", "seconds": float(limit), "search_calls": 0}
     try:
+        # The limit is on processor time, as the peers' figures are; the wall-clock
+        # limit only guards against a child that stops making progress.
         proc = subprocess.run([tool, "--json", "--stats", "--format", fmt, "-"], input=text.encode(),
-                              capture_output=True, timeout=limit)
+                              capture_output=True, timeout=4 * limit + 10,
+                              preexec_fn=cpu_limit(limit))
     except subprocess.TimeoutExpired:
-        return {"verdict": "timeout", "seconds": float(limit), "search_calls": 0}
+        return timeout
+    if proc.returncode in (-signal.SIGXCPU, -signal.SIGKILL):
+        return timeout
     if proc.returncode != 0 or not proc.stdout.strip():
         return {"verdict": "error", "seconds": time.monotonic() - start, "search_calls": 0,
                 "error": proc.stderr.decode(errors="replace").strip()}
@@ -89,7 +104,7 @@ def main():
     ap.add_argument("--all", action="store_true", help="every set in the puzzle folder")
     ap.add_argument("--limit", type=int, default=0, help="at most this many puzzles a set")
     ap.add_argument("--every", type=int, default=1, help="only every k-th puzzle of a set, from the first")
-    ap.add_argument("--timeout", type=float, default=60.0, help="seconds a puzzle may take")
+    ap.add_argument("--timeout", type=float, default=60.0, help="processor seconds a puzzle may take")
     ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
     ap.add_argument("--csv", help="write every puzzle's figures to this file")

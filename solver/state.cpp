@@ -3,17 +3,18 @@
 
 namespace {
 
-// The sample puzzle, 5 rows x 16 columns with columns 11 and 13 blank, 38 filled
-// cells, one solution, settled by line propagation alone. Numbers stand in the
-// slots nearest the grid, as a user would type them.
+// The sample puzzle: the word GRID, 5 rows x 16 columns with columns 4, 8, 9 and 13
+// blank, 38 filled cells, one solution, settled by line propagation alone. Numbers
+// stand in the slots nearest the grid, as a user would type them.
 constexpr SolverState initial_state()
 {
     SolverState s{};
-    constexpr int rows[5][5] = {{2, 2, 1, 3}, {1, 4, 1, 1, 2}, {2, 4, 2, 2}, {2, 1, 2, 1}, {1, 1, 1, 2}};
-    constexpr int row_counts[5] = {4, 5, 4, 4, 4};
-    constexpr int cols[16][2] = {{1, 1}, {3}, {1}, {1}, {3, 1}, {4}, {2}, {2, 2},
-                                 {1, 2}, {2}, {}, {2}, {}, {1, 1}, {5}, {2, 1}};
-    constexpr int col_counts[16] = {2, 1, 1, 1, 2, 1, 1, 2, 2, 1, 0, 1, 0, 2, 1, 2};
+    constexpr int rows[5][7] = {
+        {2, 2, 3, 2}, {1, 1, 1, 1, 1, 1}, {1, 1, 2, 1, 1, 1}, {1, 1, 1, 1, 1, 1, 1}, {2, 1, 1, 3, 2}};
+    constexpr int row_counts[5] = {4, 6, 6, 7, 5};
+    constexpr int cols[16][2] = {{3}, {1, 1}, {1, 3}, {}, {5}, {1, 1}, {1, 2}, {},
+                                 {}, {1, 1}, {5}, {1, 1}, {}, {5}, {1, 1}, {3}};
+    constexpr int col_counts[16] = {1, 2, 2, 0, 1, 2, 2, 0, 0, 2, 1, 2, 0, 1, 2, 1};
     for (int r = 0; r < 5; ++r)
         for (int k = 0; k < row_counts[r]; ++k)
             s.row_clue_input[r][MAX_CLUES - row_counts[r] + k] = rows[r][k];

@@ -64,15 +64,28 @@ wait_for() {
 "$wine_run" "$sample_clues" >"$work/sample.txt"
 
 step "start the program"
-wine "$program" >"$work/program.log" 2>&1 &
-program_pid=$!
+# Wine's loader now and then dies silently before the program starts (see wine-run.sh):
+# a program gone without a window and without a byte of output is started again.
 window=""
-for i in $(seq 120); do
-  window=$(xdotool search --name '^Ombrasel\(Ver2\) by Dremvik$' 2>/dev/null | head -n 1) || true
+for attempt in 1 2 3; do
+  wine "$program" >"$work/program.log" 2>&1 &
+  program_pid=$!
+  for i in $(seq 120); do
+    window=$(xdotool search --name '^Ombrasel\(Ver2\) by Dremvik$' 2>/dev/null | head -n 1) || true
+    [ -n "$window" ] && break
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.25
+  done
   [ -n "$window" ] && break
-  sleep 0.25
+  kill -0 "$program_pid" 2>/dev/null && break
+  [ -s "$work/program.log" ] && break
+  echo "the program ended at once without output (attempt $attempt)"
 done
-[ -n "$window" ] || { echo "FAIL: no window captioned \"Ombrasel(Ver2) by Dremvik\""; exit 1; }
+[ -n "$window" ] || {
+  echo "FAIL: no window captioned \"Ombrasel(Ver2) by Dremvik\"; the program's output:"
+  cat "$work/program.log"
+  exit 1
+}
 geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
 echo "window $window, client area $geometry"
 [ "$geometry" = 761x761 ] || { echo "FAIL: client area $geometry, not 761x761"; exit 1; }

@@ -240,11 +240,9 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds,
         std::snprintf(number, sizeof number, "%.6f", cpu_seconds);
         out += std::string(",\"cpu_seconds\":") + number;
         if (options.stats) {
-            out += ",\"probe_fixed\":" + std::to_string(st.probe_fixed) +
-                   ",\"guess_fixed\":" + std::to_string(st.guess_fixed) +
-                   ",\"search_calls\":" + std::to_string(st.search_calls) +
-                   ",\"leftmost_calls\":" + std::to_string(st.leftmost_calls) +
-                   ",\"completion_calls\":" + std::to_string(st.completion_calls);
+            for (int i = 0; i < solver_stat_field_count; ++i)
+                out += std::string(",\"") + solver_stat_fields[i].name +
+                       "\":" + std::to_string(st.*solver_stat_fields[i].field);
         }
         out += "}\n";
         return out;
@@ -253,11 +251,11 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds,
     std::snprintf(number, sizeof number, "%.6f", seconds);
     out += puzzle.name + " (" + puzzle.file + "): " + verdict + ", " + number + " s\n";
     if (options.stats) {
-        out += "stats: probe_fixed " + std::to_string(st.probe_fixed) + ", guess_fixed " +
-               std::to_string(st.guess_fixed) + ", search_calls " +
-               std::to_string(st.search_calls) + ", leftmost_calls " +
-               std::to_string(st.leftmost_calls) + ", completion_calls " +
-               std::to_string(st.completion_calls) + "\n";
+        out += "stats:";
+        for (int i = 0; i < solver_stat_field_count; ++i)
+            out += std::string(i ? ", " : " ") + solver_stat_fields[i].name + " " +
+                   std::to_string(st.*solver_stat_fields[i].field);
+        out += '\n';
     }
     if (s.status != STATUS_INVALID) {
         for (int r = 0; r < height; ++r) {

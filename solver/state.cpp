@@ -51,6 +51,27 @@ i32 compile_band(const i32 (&input)[MAX_LINES][MAX_CLUES], i32 (&clues)[MAX_LINE
 SolverState solver_state = initial_state();
 SolverStats solver_stats;
 
+const SolverStatField solver_stat_fields[] = {
+    {"probe_fixed", &SolverStats::probe_fixed},
+    {"guess_fixed", &SolverStats::guess_fixed},
+    {"search_calls", &SolverStats::search_calls},
+    {"leftmost_calls", &SolverStats::leftmost_calls},
+    {"completion_calls", &SolverStats::completion_calls},
+    {"queries", &SolverStats::queries},
+    {"solutions", &SolverStats::solutions},
+    {"refutations", &SolverStats::refutations},
+    {"reused", &SolverStats::reused},
+    {"backbone", &SolverStats::backbone},
+    {"variables", &SolverStats::variables},
+    {"clauses", &SolverStats::clauses},
+    {"decisions", &SolverStats::decisions},
+    {"conflicts", &SolverStats::conflicts},
+    {"propagations", &SolverStats::propagations},
+    {"restarts", &SolverStats::restarts},
+    {"reductions", &SolverStats::reductions},
+};
+const int solver_stat_field_count = sizeof solver_stat_fields / sizeof solver_stat_fields[0];
+
 void load_sample_puzzle()
 {
     const SolverState sample = initial_state();

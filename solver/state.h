@@ -93,9 +93,30 @@ struct SolverStats {
     std::int64_t search_calls;
     std::int64_t leftmost_calls;
     std::int64_t completion_calls;  // nodes spent completing leaves with open cells
+    // The learning engine.
+    std::int64_t queries;         // existence searches asked
+    std::int64_t solutions;       // of them answered by a solution
+    std::int64_t refutations;     // of them answered by a proof that none exists
+    std::int64_t reused;          // cells of the first solution settled by a solution already found
+    std::int64_t backbone;        // open cells proved the same in every solution
+    std::int64_t variables;       // of the clause form of the puzzle
+    std::int64_t clauses;
+    std::int64_t decisions;
+    std::int64_t conflicts;       // each one a learned clause
+    std::int64_t propagations;
+    std::int64_t restarts;
+    std::int64_t reductions;      // clean-ups of the learned clauses
 };
 
 extern SolverStats solver_stats;
+
+// Every counter with the name the command-line tool prints it under, in order.
+struct SolverStatField {
+    const char* name;
+    std::int64_t SolverStats::*field;
+};
+extern const SolverStatField solver_stat_fields[];
+extern const int solver_stat_field_count;
 
 // ---- routines -----------------------------------------------------------
 // Each returns 1 for a contradiction and 0 otherwise, unless it returns nothing.

@@ -36,7 +36,8 @@ ReadItem read_block(const std::vector<std::string_view>& lines, std::size_t head
     if (number.empty() || index < 0 || index > max_index)
         return ReadError{header_line, "expected $ and a puzzle number, found " +
                                           quote(trim(lines[header]))};
-    const std::string tag = "$" + std::string(number);
+    std::string tag = "$";
+    tag += number;
 
     std::size_t count = end - begin;
     if (count % 2 == 1 && is_blank(lines[end - 1])) --count;

@@ -77,7 +77,13 @@ bool is_name_char(char ch)
 
 bool is_space(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'; }
 
-std::string element(std::string_view name) { return "<" + std::string(name) + ">"; }
+std::string element(std::string_view name)
+{
+    std::string tag = "<";
+    tag += name;
+    tag += '>';
+    return tag;
+}
 
 void XmlReader::advance_to(std::size_t to)
 {

@@ -42,8 +42,14 @@ bool is_blank(std::string_view s) { return trim(s).empty(); }
 std::string quote(std::string_view token)
 {
     constexpr std::size_t shown = 20;
-    if (token.size() > shown) return "'" + std::string(token.substr(0, shown)) + "...'";
-    return "'" + std::string(token) + "'";
+    const bool cut = token.size() > shown;
+    std::string out;
+    out.reserve(shown + 5);
+    out += '\'';
+    out += token.substr(0, shown);
+    if (cut) out += "...";
+    out += '\'';
+    return out;
 }
 
 std::optional<std::string> parse_number(std::string_view token, int& value)

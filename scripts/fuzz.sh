@@ -14,7 +14,7 @@ seconds=${1:-60}
 dir=${OMBRASEL_FUZZ_BUILD:-$root/build/fuzz}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DOMBRASEL_FUZZ=ON -DOMBRASEL_SANITIZE=ON >/dev/null
+  -DOMBRASEL_FUZZ=ON -DOMBRASEL_SANITIZE=ON -DOMBRASEL_WERROR=ON >/dev/null
 cmake --build "$dir" --target fuzz_readers -j 2
 
 work=$(mktemp -d)

@@ -1,25 +1,40 @@
 // ombrasel-solve: solves the puzzles of nonogram files and reports each one's verdict.
 //
 // This file owns the command line, the files, the words printed for each verdict and the
-// exit codes; the readers only turn bytes into puzzles, the solver only solves.
+// exit codes; the readers only turn bytes into puzzles, the solver only solves, in worker
+// processes (workers.h) that each have a solver state of their own.
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "progress.h"
 #include "puzzle.h"
 #include "readers.h"
 #include "state.h"
+#include "workers.h"
 
 namespace {
 
 constexpr int EXIT_ALL_SOLVED = 0;
 constexpr int EXIT_SOLVER_FAILURE = 1;  // a status other than a verdict: a fault of ours
 constexpr int EXIT_BAD_INPUT = 2;       // bad usage, or a file or puzzle that could not be read
+constexpr int EXIT_OUT_OF_TIME = 3;     // some puzzle used up its processor time
+
+constexpr int MAX_JOBS = 256;
+constexpr double MAX_TIMEOUT = 1e6;  // seconds, over eleven days
 
 constexpr std::size_t MAX_FILE_BYTES = 64u << 20;
 
@@ -34,6 +49,12 @@ Options:
                 name's suffix, else by what the file starts with)
   --json        print one JSON object a puzzle, one a line, instead of text
   --stats       add the solver's counters for each puzzle
+  -j, --jobs N  solve N puzzles at a time, each in a process of its own
+                (default: the number of processors); the output is the same
+                as with -j 1, in the order of the input
+  --timeout S   stop a puzzle once it has used S seconds of processor time
+                (decimals allowed; default: no limit) and report it as out of
+                time; the other puzzles are still solved
   -h, --help    print this help and exit
   --version     print the version and exit
 
@@ -48,33 +69,45 @@ Formats:
   CRLF and CR line ends and a UTF-8 byte-order mark are accepted.
 
 Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
-"unique", "no solution" or "several solutions", then, unless there is no
-solution, the first solution, one text line a row:
+"unique", "no solution", "several solutions" or "out of time", then, unless
+there is no solution or the time ran out, the first solution, one text line a
+row:
   #  filled                  .  empty
   X  filled here, empty in another solution
   x  empty here, filled in another solution
 --json prints instead "file", "index", "name", "status" (2 unique, 3 no
-solution, 4 several), "verdict", "height", "width", "result_grid" (a string of
-digits a row: 1 empty, 2 filled, 3 empty and 4 filled with another solution
-differing, 0 unmarked: no solution, or beyond the last row or column with
+solution, 4 several, 1 out of time: stopped while searching, and then without
+counters), "verdict", "height", "width", "result_grid" (a string of digits a
+row: 1 empty, 2 filled, 3 empty and 4 filled with another solution differing,
+0 unmarked: no solution, out of time, or beyond the last row or column with
 clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
 with --stats also "probe_fixed", "guess_fixed", "search_calls",
 "leftmost_calls" and "completion_calls".
 
-Exit status:
+With more than one puzzle, standard error shows a progress line while they
+are solved, when it is a terminal, and a summary at the end: the count of each
+verdict, bad inputs and time-outs, and the processor and wall time in all.
+
+Exit status (of 1, 2 and 3, the smallest that applies):
   0  every puzzle got a verdict
   1  the solver failed on a puzzle (a fault of this program)
   2  bad usage, or a file or puzzle could not be read; each such problem is
      reported on standard error as FILE:LINE: message (line 0: the whole file)
      and the other puzzles are still solved
+  3  a puzzle ran out of time (--timeout)
 )";
 
 struct Options {
     std::optional<Format> format;
     bool json = false;
     bool stats = false;
+    int jobs = 0;        // 0: one a processor
+    double timeout = 0;  // processor seconds a puzzle; 0: no limit
     std::vector<std::string> files;
 };
+
+// A puzzle stopped at its time limit is reported with the status the solver had then.
+constexpr i32 STATUS_OUT_OF_TIME = STATUS_SEARCHING;
 
 const char* verdict_text(i32 status)
 {
@@ -105,10 +138,61 @@ void usage_error(const std::string& what)
     std::fprintf(stderr, "ombrasel-solve: %s (see --help)\n", what.c_str());
 }
 
+// When arg is the option `name`, or `letter` if there is one, stores its value and returns
+// true. The value is the next argument, or follows "=" (or, after the letter, comes right
+// after it); when it is missing, value is empty.
+bool option_value(const std::string& arg, std::string_view name, std::string_view letter, int& i,
+                  int argc, char** argv, std::string& value)
+{
+    value.clear();
+    if (arg == name || (!letter.empty() && arg == letter)) {
+        if (i + 1 < argc) value = argv[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (!letter.empty() && arg.size() > letter.size() && arg.compare(0, letter.size(), letter) == 0) {
+        value = arg.substr(letter.size());
+        return true;
+    }
+    return false;
+}
+
+std::optional<int> parse_jobs(const std::string& text)
+{
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    int n = 0;
+    for (const char ch : text) {
+        if (ch < '0' || ch > '9') return std::nullopt;
+        n = n * 10 + (ch - '0');
+    }
+    if (n < 1 || n > MAX_JOBS) return std::nullopt;
+    return n;
+}
+
+// Digits with at most one decimal point: no sign, exponent, "inf" or "nan".
+std::optional<double> parse_seconds(const std::string& text)
+{
+    int digits = 0;
+    int points = 0;
+    for (const char ch : text) {
+        if (ch >= '0' && ch <= '9') ++digits;
+        else if (ch == '.') ++points;
+        else return std::nullopt;
+    }
+    if (digits == 0 || points > 1 || text.size() > 20) return std::nullopt;
+    const double seconds = std::strtod(text.c_str(), nullptr);
+    if (!(seconds > 0) || seconds > MAX_TIMEOUT) return std::nullopt;
+    return seconds;
+}
+
 // Returns an exit code when the command line asks for nothing to be solved.
 std::optional<int> parse_options(int argc, char** argv, Options& options)
 {
     bool only_files = false;
+    std::string value;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (only_files || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -125,6 +209,22 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.json = true;
         } else if (arg == "--stats") {
             options.stats = true;
+        } else if (option_value(arg, "--jobs", "-j", i, argc, argv, value)) {
+            const auto jobs = parse_jobs(value);
+            if (!jobs) {
+                usage_error("-j needs a whole number of puzzles at a time from 1 to 256, not '" +
+                            value + "'");
+                return EXIT_BAD_INPUT;
+            }
+            options.jobs = *jobs;
+        } else if (option_value(arg, "--timeout", "", i, argc, argv, value)) {
+            const auto seconds = parse_seconds(value);
+            if (!seconds) {
+                usage_error("--timeout needs a number of seconds above 0 such as 10 or 0.5, not '" +
+                            value + "'");
+                return EXIT_BAD_INPUT;
+            }
+            options.timeout = *seconds;
         } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
             std::string name;
             if (arg == "--format") {
@@ -211,13 +311,89 @@ double cpu_now()
 #endif
 }
 
-std::string report(const Puzzle& puzzle, const Options& options, double seconds, double cpu_seconds)
+// ---- one puzzle, solved in a worker -------------------------------------------------
+
+// What a worker sends back: the verdict, the picture and the counters.
+struct Answer {
+    i32 status;
+    i32 result_grid[MAX_LINES][MAX_LINES];
+    SolverStats stats;
+    double seconds;      // the solver's wall time
+    double cpu_seconds;  // and its processor time
+};
+static_assert(std::is_trivially_copyable_v<Answer>, "an answer travels as its bytes");
+
+// Runs in a worker: enters the packed puzzle, solves it and packs the answer.
+std::string solve_packed(std::string_view packed)
 {
-    const SolverState& s = solver_state;
-    const int height = static_cast<int>(puzzle.rows.size());
-    const int width = static_cast<int>(puzzle.cols.size());
-    const char* verdict = verdict_text(s.status);
-    const SolverStats& st = solver_stats;
+    enter_puzzle(unpack_clues(packed));
+    solver_state.status = STATUS_SEARCHING;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu_start = cpu_now();
+    solve();
+    Answer answer{};
+    answer.cpu_seconds = cpu_now() - cpu_start;
+    answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    answer.status = solver_state.status;
+    std::memcpy(answer.result_grid, solver_state.result_grid, sizeof answer.result_grid);
+    answer.stats = solver_stats;
+    return std::string(reinterpret_cast<const char*>(&answer), sizeof answer);
+}
+
+// ---- the batch ----------------------------------------------------------------------
+
+// A puzzle of the input, or a problem met in reading it, in input order.
+struct Entry {
+    std::string error;  // a bad input's message, without the line end; else a puzzle:
+    std::string file;
+    int index = 0;
+    std::string name;
+    int height = 0;
+    int width = 0;
+    std::string packed;  // its clues for a worker
+    bool done = false;   // what is to be written is ready:
+    std::string out;     // for standard output
+    std::string err;     // for standard error
+};
+
+std::vector<Entry> read_entries(const Options& options)
+{
+    std::vector<Entry> entries;
+    std::string bytes;
+    for (const std::string& file : options.files) {
+        if (const auto error = read_bytes(file, bytes)) {
+            entries.push_back({});
+            entries.back().error = file + ":0: " + *error;
+            continue;
+        }
+        for (const ReadItem& item : read_puzzles(bytes, file, options.format)) {
+            Entry& e = entries.emplace_back();
+            if (const auto* error = std::get_if<ReadError>(&item)) {
+                e.error = file + ":" + std::to_string(error->line) + ": " + error->what;
+                continue;
+            }
+            const Puzzle& puzzle = std::get<Puzzle>(item);
+            e.file = puzzle.file;
+            e.index = puzzle.index;
+            e.name = puzzle.name;
+            e.height = static_cast<int>(puzzle.rows.size());
+            e.width = static_cast<int>(puzzle.cols.size());
+            e.packed = pack_clues(puzzle);
+        }
+    }
+    return entries;
+}
+
+std::string report(const Entry& puzzle, const Answer& answer, const Options& options)
+{
+    const int height = puzzle.height;
+    const int width = puzzle.width;
+    const bool out_of_time = answer.status == STATUS_OUT_OF_TIME;
+    const char* verdict = out_of_time ? "out of time" : verdict_text(answer.status);
+    const bool stats = options.stats && !out_of_time;  // a stopped worker leaves no counters
+    const SolverStats& st = answer.stats;
+    const double seconds = answer.seconds;
+    const double cpu_seconds = answer.cpu_seconds;
     char number[64];
     std::string out;
 
@@ -226,20 +402,20 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds,
         append_json_string(out, puzzle.file);
         out += ",\"index\":" + std::to_string(puzzle.index) + ",\"name\":";
         append_json_string(out, puzzle.name);
-        out += ",\"status\":" + std::to_string(s.status) + ",\"verdict\":";
+        out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
         append_json_string(out, verdict);
         out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
         out += ",\"result_grid\":[";
         for (int r = 0; r < height; ++r) {
             out += r ? ",\"" : "\"";
-            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + s.result_grid[r][c]);
+            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
             out += '"';
         }
         std::snprintf(number, sizeof number, "%.6f", seconds);
         out += std::string("],\"seconds\":") + number;
         std::snprintf(number, sizeof number, "%.6f", cpu_seconds);
         out += std::string(",\"cpu_seconds\":") + number;
-        if (options.stats) {
+        if (stats) {
             for (int i = 0; i < solver_stat_field_count; ++i)
                 out += std::string(",\"") + solver_stat_fields[i].name +
                        "\":" + std::to_string(st.*solver_stat_fields[i].field);
@@ -250,16 +426,16 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds,
 
     std::snprintf(number, sizeof number, "%.6f", seconds);
     out += puzzle.name + " (" + puzzle.file + "): " + verdict + ", " + number + " s\n";
-    if (options.stats) {
+    if (stats) {
         out += "stats:";
         for (int i = 0; i < solver_stat_field_count; ++i)
             out += std::string(i ? ", " : " ") + solver_stat_fields[i].name + " " +
                    std::to_string(st.*solver_stat_fields[i].field);
         out += '\n';
     }
-    if (s.status != STATUS_INVALID) {
+    if (answer.status != STATUS_INVALID && !out_of_time) {
         for (int r = 0; r < height; ++r) {
-            for (int c = 0; c < width; ++c) out += mark_char(s.result_grid[r][c]);
+            for (int c = 0; c < width; ++c) out += mark_char(answer.result_grid[r][c]);
             out += '\n';
         }
     }
@@ -267,49 +443,175 @@ std::string report(const Puzzle& puzzle, const Options& options, double seconds,
     return out;
 }
 
+struct Tally {
+    int puzzles = 0;  // read and to be solved
+    int bad_inputs = 0;
+    int unique = 0;
+    int none = 0;
+    int several = 0;
+    int out_of_time = 0;
+    int failed = 0;
+    int done() const { return unique + none + several + out_of_time + failed; }
+};
+
+std::string counted(int n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string tally_text(const Tally& t)
+{
+    std::string text = std::to_string(t.unique) + " unique, " + std::to_string(t.none) +
+                       " no solution, " + std::to_string(t.several) + " several solutions, " +
+                       std::to_string(t.out_of_time) + " out of time, " +
+                       counted(t.bad_inputs, "bad input", "bad inputs");
+    if (t.failed) text += ", " + counted(t.failed, "solver failure", "solver failures");
+    return text;
+}
+
+// Turns a worker's reply into what is written for the puzzle, and counts it.
+void settle(Entry& e, WorkerReply&& reply, const Options& options, Tally& tally)
+{
+    Answer answer{};
+    std::string failure;
+    if (reply.kind == WorkerReply::Kind::out_of_time) {
+        answer.status = STATUS_OUT_OF_TIME;
+        answer.seconds = reply.wall_seconds;
+        answer.cpu_seconds = reply.cpu_seconds;
+    } else if (reply.kind == WorkerReply::Kind::failed) {
+        failure = "solver failed: " + reply.why;
+    } else if (reply.bytes.size() != sizeof answer) {
+        failure = "solver failed: an answer of " + std::to_string(reply.bytes.size()) + " bytes";
+    } else {
+        std::memcpy(&answer, reply.bytes.data(), sizeof answer);
+        if (!verdict_text(answer.status))
+            failure = "solver ended with status " + std::to_string(answer.status) + ", not a verdict";
+    }
+    e.done = true;
+    if (!failure.empty()) {
+        e.err = e.file + ": puzzle " + e.name + ": " + failure + "\n";
+        ++tally.failed;
+        return;
+    }
+    e.out = report(e, answer, options);
+    if (answer.status == STATUS_FINISHED) ++tally.unique;
+    else if (answer.status == STATUS_INVALID) ++tally.none;
+    else if (answer.status == STATUS_SEVERAL) ++tally.several;
+    else ++tally.out_of_time;
+}
+
+int processors()
+{
+    long n = 0;
+#ifdef CPU_COUNT
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) == 0) n = CPU_COUNT(&usable);
+#endif
+    if (n < 1) n = sysconf(_SC_NPROCESSORS_ONLN);
+    return n < 1 ? 1 : n > MAX_JOBS ? MAX_JOBS : static_cast<int>(n);
+}
+
+double seconds_of(const timeval& t)
+{
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+}
+
+// Processor time of this process and of its workers that have ended.
+double processor_seconds()
+{
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        if (getrusage(who, &usage) == 0) total += seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
+    }
+    return total;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsed = [&]() {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
     Options options;
     if (const auto done = parse_options(argc, argv, options)) return *done;
 
-    bool bad_input = false;
-    bool solver_failed = false;
-    std::string bytes;
-    for (const std::string& file : options.files) {
-        if (const auto error = read_bytes(file, bytes)) {
-            std::fprintf(stderr, "%s:0: %s\n", file.c_str(), error->c_str());
-            bad_input = true;
-            continue;
-        }
-        for (const ReadItem& item : read_puzzles(bytes, file, options.format)) {
-            if (const auto* error = std::get_if<ReadError>(&item)) {
-                std::fflush(stdout);
-                std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), error->line, error->what.c_str());
-                bad_input = true;
-                continue;
+    std::vector<Entry> entries = read_entries(options);
+    Tally tally;
+    for (const Entry& e : entries) ++(e.error.empty() ? tally.puzzles : tally.bad_inputs);
+    const bool several = entries.size() > 1;
+    ProgressLine progress(several);
+    const bool out_on_terminal = isatty(STDOUT_FILENO) == 1;
+    char number[64];
+    // Short, and what matters first: a narrow terminal cuts it at the end.
+    const auto progress_text = [&]() {
+        std::snprintf(number, sizeof number, "%.1f", elapsed());
+        const Tally& t = tally;
+        std::string text = std::to_string(t.done()) + " of " + std::to_string(t.puzzles) + " done, " +
+                           number + " s: " + std::to_string(t.unique) + " unique, " +
+                           std::to_string(t.none) + " none, " + std::to_string(t.several) + " several, " +
+                           std::to_string(t.out_of_time) + " out of time, " + std::to_string(t.bad_inputs) +
+                           " bad";
+        if (t.failed) text += ", " + std::to_string(t.failed) + " failed";
+        return text;
+    };
+
+    // Puzzles go to the workers in input order and are written in input order, each once
+    // it and all before it are done; a bad input is done as soon as it is reached. A single
+    // puzzle without a time limit gains nothing from a worker and is solved here, so that a
+    // limit the caller sets on this process (ulimit -t) ends it as it did before workers.
+    const bool here = tally.puzzles == 1 && options.timeout == 0;
+    std::size_t next_to_start = 0;
+    std::size_t next_to_write = 0;
+    try {
+        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_packed);
+        while (next_to_write < entries.size()) {
+            for (; next_to_start < entries.size(); ++next_to_start) {
+                Entry& e = entries[next_to_start];
+                if (!e.error.empty()) {
+                    e.err = e.error + "\n";
+                    e.done = true;
+                } else if (here) {
+                    WorkerReply reply;
+                    reply.kind = WorkerReply::Kind::answered;
+                    reply.bytes = solve_packed(e.packed);
+                    settle(e, std::move(reply), options, tally);
+                } else if (pool.can_take()) {
+                    pool.submit(next_to_start, e.packed);
+                } else {
+                    break;
+                }
             }
-            const Puzzle& puzzle = std::get<Puzzle>(item);
-            enter_puzzle(puzzle);
-            solver_state.status = STATUS_SEARCHING;
-            const auto start = std::chrono::steady_clock::now();
-            const double cpu_start = cpu_now();
-            solve();
-            const double cpu = cpu_now() - cpu_start;
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            if (!verdict_text(solver_state.status)) {
+            for (; next_to_write < entries.size() && entries[next_to_write].done; ++next_to_write) {
+                Entry& e = entries[next_to_write];
+                if (!e.err.empty() || out_on_terminal) progress.hide();
+                std::fwrite(e.out.data(), 1, e.out.size(), stdout);
                 std::fflush(stdout);
-                std::fprintf(stderr, "%s: puzzle %s: solver ended with status %d, not a verdict\n",
-                             file.c_str(), puzzle.name.c_str(), static_cast<int>(solver_state.status));
-                solver_failed = true;
-                continue;
+                std::fputs(e.err.c_str(), stderr);
+                e = Entry{};
             }
-            const std::string text = report(puzzle, options, took.count(), cpu);
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            std::fflush(stdout);
+            progress.show(progress_text());
+            pool.collect(progress.on() ? 250 : -1, [&](std::size_t id, WorkerReply&& reply) {
+                settle(entries[id], std::move(reply), options, tally);
+            });
         }
+    } catch (const std::runtime_error& error) {
+        progress.hide();
+        std::fprintf(stderr, "ombrasel-solve: %s\n", error.what());
+        return EXIT_SOLVER_FAILURE;
     }
-    if (solver_failed) return EXIT_SOLVER_FAILURE;
-    return bad_input ? EXIT_BAD_INPUT : EXIT_ALL_SOLVED;
+    progress.hide();
+
+    if (several) {
+        const double processor = processor_seconds();
+        std::snprintf(number, sizeof number, "processor time %.3f s, wall time %.3f s", processor, elapsed());
+        std::fprintf(stderr, "ombrasel-solve: %s: %s; %s\n",
+                     counted(tally.puzzles, "puzzle", "puzzles").c_str(), tally_text(tally).c_str(), number);
+    }
+    if (tally.failed) return EXIT_SOLVER_FAILURE;
+    if (tally.bad_inputs) return EXIT_BAD_INPUT;
+    if (tally.out_of_time) return EXIT_OUT_OF_TIME;
+    return EXIT_ALL_SOLVED;
 }

@@ -33,3 +33,37 @@ void enter_puzzle(const Puzzle& puzzle)
     enter_lines(puzzle.rows, s.row_clue_input, s.row_clue_sum);
     enter_lines(puzzle.cols, s.col_clue_input, s.col_clue_sum);
 }
+
+// Packed: the number of rows and of columns, then for each line its count and its numbers,
+// a byte each (the readers keep them to 25 lines and 13 numbers from 1 to 99 a line).
+std::string pack_clues(const Puzzle& puzzle)
+{
+    std::string packed;
+    packed += static_cast<char>(puzzle.rows.size());
+    packed += static_cast<char>(puzzle.cols.size());
+    for (const auto* lines : {&puzzle.rows, &puzzle.cols})
+        for (const auto& clue : *lines) {
+            packed += static_cast<char>(clue.size());
+            for (const int v : clue) packed += static_cast<char>(v);
+        }
+    return packed;
+}
+
+Puzzle unpack_clues(std::string_view packed)
+{
+    std::size_t at = 0;
+    const auto next = [&]() {
+        assert(at < packed.size());
+        return static_cast<int>(static_cast<unsigned char>(packed[at++]));
+    };
+    Puzzle puzzle;
+    puzzle.rows.resize(static_cast<std::size_t>(next()));
+    puzzle.cols.resize(static_cast<std::size_t>(next()));
+    for (auto* lines : {&puzzle.rows, &puzzle.cols})
+        for (auto& clue : *lines) {
+            clue.resize(static_cast<std::size_t>(next()));
+            for (int& v : clue) v = next();
+        }
+    assert(at == packed.size());
+    return puzzle;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Puzzle {
@@ -16,3 +17,7 @@ struct Puzzle {
 // slots nearest the grid), blanks the rest and sets both sums to the tables' totals.
 // The caller has checked the limits: at most 25 rows and columns, 13 numbers a line.
 void enter_puzzle(const Puzzle& puzzle);
+
+// The clues alone, packed into a few bytes to be sent to a worker process, and unpacked there.
+std::string pack_clues(const Puzzle& puzzle);
+Puzzle unpack_clues(std::string_view packed);

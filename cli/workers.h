@@ -1,0 +1,75 @@
+// Worker processes: each a fork of this program, so each has the solver's static state to
+// itself, answering requests one at a time, with an optional limit on processor time.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+struct WorkerReply {
+    enum class Kind {
+        answered,     // bytes holds what the work returned
+        out_of_time,  // the request used up its processor time; the worker is gone
+        failed,       // the worker ended without an answer; why says how
+    };
+    Kind kind = Kind::failed;
+    std::string bytes;
+    double cpu_seconds = 0;   // out_of_time: processor time the request had used
+    double wall_seconds = 0;  // out_of_time: time from the request's start to the end
+    std::string why;
+};
+
+class WorkerPool {
+public:
+    // Runs in a worker on each request and returns the answer. It must not exit.
+    using Work = std::function<std::string(std::string_view request)>;
+
+    // At most `size` workers, started when a request finds none idle. cpu_limit > 0 is the
+    // processor time in seconds that one request may use; 0 sets no limit. Workers inherit
+    // everything the program has set up before the first request (options, for one).
+    WorkerPool(int size, double cpu_limit, Work work);
+    ~WorkerPool();  // ends the workers and waits for them
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    bool can_take() const { return busy_ < size_; }
+    int busy() const { return busy_; }  // requests submitted and not yet collected
+
+    // Hands a request to an idle worker, starting one if needed. Requires can_take(). When
+    // no more workers can be started, the pool goes on with the ones it has; it throws
+    // std::runtime_error when it has none.
+    void submit(std::size_t id, std::string_view request);
+
+    // Waits at most timeout_ms (-1: as long as it takes) for busy workers to finish, and
+    // calls done(id, reply) for each that has; returns at once when none is busy.
+    void collect(int timeout_ms, const std::function<void(std::size_t, WorkerReply&&)>& done);
+
+private:
+    struct Worker {
+        pid_t pid = -1;
+        int fd = -1;           // our end of the worker's socket; -1: no worker in this slot
+        bool busy = false;
+        std::size_t id = 0;    // the request it is working on
+    };
+
+    struct Request {
+        std::size_t id;
+        std::string bytes;
+    };
+
+    void dispatch();           // hands waiting requests to idle workers
+    Worker* idle_worker();     // an idle worker, started if need be; null if none can be
+    bool start(Worker& w);
+    std::string end_of(Worker& w);  // closes the socket, waits for the process, tells how it ended
+
+    int size_;
+    double cpu_limit_;
+    Work work_;
+    std::vector<Worker> workers_;
+    std::deque<Request> waiting_;
+    int busy_ = 0;
+};

@@ -84,9 +84,10 @@ clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
 with --stats also "probe_fixed", "guess_fixed", "search_calls",
 "leftmost_calls" and "completion_calls".
 
-With more than one puzzle, standard error shows a progress line while they
-are solved, when it is a terminal, and a summary at the end: the count of each
-verdict, bad inputs and time-outs, and the processor and wall time in all.
+With more than one puzzle (bad ones included), standard error shows a
+progress line while they are solved, when it is a terminal, and a summary at
+the end: the count of each verdict, bad inputs and time-outs, and the
+processor and wall time in all.
 
 Exit status (of 1, 2 and 3, the smallest that applies):
   0  every puzzle got a verdict

@@ -112,6 +112,8 @@ void on_cpu_limit(int)
         const double whole = static_cast<double>(static_cast<time_t>(cpu_limit));
         armed.it_value.tv_sec = static_cast<time_t>(whole);
         armed.it_value.tv_nsec = static_cast<long>((cpu_limit - whole) * 1e9);
+        if (armed.it_value.tv_sec == 0 && armed.it_value.tv_nsec == 0)
+            armed.it_value.tv_nsec = 1;  // all zero would disarm it
     }
 
     std::string request;

@@ -198,6 +198,11 @@ TEST_F(Batch, APuzzleOutOfTimeIsReportedAndTheNextOneIsStillSolved)
     EXPECT_EQ(objects[1].count("search_calls"), 1u);
     EXPECT_EQ(str_field(objects[2], "verdict"), "several solutions");
 
+    // A limit below a nanosecond is still a limit.
+    const Output tiny = run("--timeout 0.0000000001 set.txt", "", 30);
+    EXPECT_EQ(tiny.exit_code, 3);
+    EXPECT_EQ(tiny.out.rfind("1 (set.txt): out of time, ", 0), 0u) << tiny.out;
+
     // Bad input outranks a time-out in the exit code.
     write("bad.non", "width 2\n");
     EXPECT_EQ(run("--timeout 0.3 set.txt bad.non", "", 30).exit_code, 2);

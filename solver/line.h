@@ -100,3 +100,48 @@ inline std::uint32_t placement_by_starts(const i32* start, const i32* len, i32 n
     for (i32 k = 1; k <= n; ++k) filled |= bits_between(start[k], start[k] + len[k] - 1);
     return filled;
 }
+
+// ---- lines as automata ----------------------------------------------------
+// The clue 1^l1 0 1^l2 0 ... 0 1^ln read as a pattern of M characters; state j (bit j) has read
+// the first j. A filled cell moves on from the states whose next character is 1; an empty cell
+// moves on from those whose next character is 0, and stays where a gap may grow (before the
+// first block, after a gap character, after the last block). A line agrees with the clue when
+// its cells lead from state 0 to state M. With states as bits, every set of states moves at once.
+
+struct LineAutomaton {
+    i32 length;              // N
+    std::uint32_t advance[2];  // [value]: states that move on by a cell of that value (1 filled)
+    std::uint32_t stay;      // states that an empty cell keeps
+    std::uint32_t accept;    // state M
+};
+
+// 1 when the clue needs more than N cells.
+int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a);
+
+// The states after one more cell, which may be filled, empty or either.
+inline std::uint32_t automaton_step(const LineAutomaton& a, std::uint32_t states, bool may_fill, bool may_empty)
+{
+    std::uint32_t next = 0;
+    if (may_fill) next |= (states & a.advance[1]) << 1;
+    if (may_empty) next |= ((states & a.advance[0]) << 1) | (states & a.stay);
+    return next;
+}
+
+// The states before one more cell from which `states` can be reached.
+inline std::uint32_t automaton_back(const LineAutomaton& a, std::uint32_t states, bool may_fill, bool may_empty)
+{
+    std::uint32_t before = 0;
+    if (may_fill) before |= (states >> 1) & a.advance[1];
+    if (may_empty) before |= ((states >> 1) & a.advance[0]) | (states & a.stay);
+    return before;
+}
+
+// Exact line solving: 1 when no placement agrees with the cells; otherwise the open cells that
+// every agreeing placement fills, and those that it leaves empty.
+int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must_fill,
+                    std::uint32_t& must_empty);
+
+// For cells that no placement agrees with: drops decided cells while that stays so, trying
+// the cells of `order[0]` first, then those of order[1], and so on (each a mask of positions;
+// cells in no mask are kept). Returns the cells kept.
+LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uint32_t* order, i32 groups);

@@ -20,6 +20,9 @@ void solve()
         return;
     }
     solver_stats.guess_fixed = s.trail_len - solver_stats.probe_fixed;
-    search();
+    if (solver_engine == ENGINE_EXHAUSTIVE)
+        search();
+    else
+        learning_search();
     s.status = s.solution_state == 0 ? STATUS_INVALID : s.solution_state == 1 ? STATUS_FINISHED : STATUS_SEVERAL;
 }

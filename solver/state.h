@@ -118,6 +118,14 @@ struct SolverStatField {
 extern const SolverStatField solver_stat_fields[];
 extern const int solver_stat_field_count;
 
+// ---- engines ------------------------------------------------------------
+// The last stage of solve. Both leave the same status and result_grid.
+
+constexpr i32 ENGINE_LEARNING = 0;    // existence searches with clause learning (the default)
+constexpr i32 ENGINE_EXHAUSTIVE = 1;  // search: every assignment, depth first, row-major
+
+extern i32 solver_engine;
+
 // ---- routines -----------------------------------------------------------
 // Each returns 1 for a contradiction and 0 otherwise, unless it returns nothing.
 
@@ -133,6 +141,7 @@ int propagate();
 int probe();
 int guess_probe();
 void search();
+void learning_search();  // search's results by another method; hands grid and trail back
 void solve();
 
 // Puts the trail back to length mark, newest cell first.

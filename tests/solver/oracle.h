@@ -272,9 +272,10 @@ inline int uniform(std::mt19937_64& rng, int lo, int hi)
 
 inline bool chance(std::mt19937_64& rng, double p) { return std::bernoulli_distribution(p)(rng); }
 
-inline Board random_board(std::mt19937_64& rng, int h, int w)
+// A random board; density < 0 picks one between 0.15 and 0.85.
+inline Board random_board(std::mt19937_64& rng, int h, int w, double density = -1)
 {
-    const double density = std::uniform_real_distribution<double>(0.15, 0.85)(rng);
+    if (density < 0) density = std::uniform_real_distribution<double>(0.15, 0.85)(rng);
     Board b(h, std::vector<i32>(w));
     for (auto& row : b)
         for (i32& v : row) v = chance(rng, density) ? CELL_FILLED : CELL_EMPTY;
@@ -296,9 +297,9 @@ inline Puzzle clues_of(const Board& rows_from, const Board& cols_from)
 
 // A small random puzzle: mostly the clues of a random board, sometimes altered so that
 // it may have other solutions or none, now and then with unequal sums.
-inline Puzzle random_puzzle(std::mt19937_64& rng, int h, int w)
+inline Puzzle random_puzzle(std::mt19937_64& rng, int h, int w, double density = -1)
 {
-    const Board board = random_board(rng, h, w);
+    const Board board = random_board(rng, h, w, density);
     const int kind = uniform(rng, 0, 9);
     if (kind == 0) {  // columns from a shuffle of the same cells: equal sums, rarely solvable
         std::vector<i32> flat;

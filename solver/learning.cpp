@@ -1,0 +1,179 @@
+// The learning engine: the first solution and every cell in which another solution differs,
+// found by existence searches with clause learning over the puzzle's open cells.
+//
+// Which cells some solution differs in does not depend on which solution is first: they are
+// the cells that take both values over all solutions. So the engine first sorts the open cells
+// into those, each seen with both values in solutions found, and the rest, proved the same in
+// every solution. Each search asks for a solution in which some cell not yet seen with both
+// values takes its other value; an answer settles at least one more cell, and "none" settles
+// all that are left, which then hold for good. The first solution in row-major order, empty
+// before filled, is then found cell by cell over the cells that vary: a cell that the last
+// solution found has empty is empty in the first one too, given the cells before it; otherwise
+// the engine asks for a solution with the cells before it as they are and this one empty, and
+// the cell is filled when there is none.
+#include <utility>
+
+#include "sat.h"
+
+namespace {
+
+constexpr i32 MAX_OPEN = MAX_LINES * MAX_LINES;
+
+struct LearningState {
+    i32 var[GRID_SIZE][GRID_SIZE];  // variable of each open puzzle cell (r, c), -1 if decided
+    i32 open;                       // open cells; their variables are 0 to open - 1, row-major
+    std::int8_t value[MAX_OPEN];    // of each open cell in the last solution found, 1 filled
+    std::int8_t seen[MAX_OPEN][2];  // the cell took that value (0 empty, 1 filled) in a solution
+    i32 candidates[MAX_OPEN];       // cells not yet seen with both values nor proved
+    i32 scratch[MAX_OPEN + 1];      // assumptions, or a clause
+};
+
+LearningState L;
+
+inline bool varies(i32 var) { return L.seen[var][0] && L.seen[var][1]; }
+
+// Gives the solver a variable for every open cell and every line through an open cell.
+void load_puzzle()
+{
+    const SolverState& s = solver_state;
+    for (i32 r = 1; r <= s.height; ++r)
+        for (i32 c = 1; c <= s.width; ++c)
+            if (s.grid[r][c] == CELL_UNKNOWN) L.var[r][c] = sat_new_var();
+    auto add_line = [&](i32 length, const i32* clue, i32 count, auto cell_at) {
+        i32 var[GRID_SIZE];
+        u32 filled = 0, empty = 0;
+        bool open = false;
+        for (i32 p = 1; p <= length; ++p) {
+            const auto [r, c] = cell_at(p);
+            var[p] = L.var[r][c];
+            open |= var[p] >= 0;
+            if (s.grid[r][c] == CELL_FILLED) filled |= 1u << p;
+            if (s.grid[r][c] == CELL_EMPTY) empty |= 1u << p;
+        }
+        if (open) sat_add_line(length, clue, count, var, filled, empty);
+    };
+    for (i32 c = 1; c <= s.width; ++c)
+        add_line(s.height, s.col_clues[c - 1], s.col_clue_count[c - 1], [c](i32 p) { return std::pair{p, c}; });
+    for (i32 r = 1; r <= s.height; ++r)
+        add_line(s.width, s.row_clues[r - 1], s.row_clue_count[r - 1], [r](i32 p) { return std::pair{r, p}; });
+    solver_stats.variables = sat_state.num_vars;
+}
+
+// One existence search; a solution found is kept in L.value and marks the values seen.
+i32 ask(const i32* assumptions, i32 count)
+{
+    ++solver_stats.queries;
+    const i32 answer = sat_solve(assumptions, count);
+    if (answer == SAT_SATISFIABLE) {
+        ++solver_stats.solutions;
+        for (i32 var = 0; var < L.open; ++var) {
+            const i32 filled = sat_true(sat_lit(var, true)) ? 1 : 0;
+            L.value[var] = static_cast<std::int8_t>(filled);
+            L.seen[var][filled] = 1;
+        }
+    } else {
+        ++solver_stats.refutations;
+    }
+    return answer;
+}
+
+// Sorts the open cells into those that vary and those proved the same in every solution,
+// which become clauses of one literal. Needs one solution found.
+void separate_varying_cells()
+{
+    i32 count = 0;
+    for (i32 var = 0; var < L.open; ++var)
+        if (!varies(var)) L.candidates[count++] = var;
+    // "Some candidate takes the value not yet seen", switched on by a variable of its own. Each
+    // such clause implies the ones before it, as the candidates only shrink, so one switch
+    // serves them all, and each clause is added where the last search stopped: the solution
+    // just found breaks it, and the search goes on from the deepest level that allows.
+    const i32 on = sat_lit(sat_new_var(), true);
+    sat_set_decision(sat_var(on), false);
+    bool first = true;
+    while (count > 0) {
+        i32* clause = L.scratch;
+        clause[0] = sat_not(on);
+        for (i32 k = 0; k < count; ++k) {
+            const i32 var = L.candidates[k];
+            const bool other = L.seen[var][0] != 0;
+            clause[k + 1] = sat_lit(var, other);
+            sat_set_phase(var, other);
+        }
+        if (first)
+            sat_add_clause(clause, count + 1);
+        else
+            sat_add_conflict(clause, count + 1);
+        first = false;
+        if (ask(&on, 1) == SAT_UNSATISFIABLE) {
+            for (i32 k = 0; k < count; ++k) {
+                const i32 var = L.candidates[k];
+                const i32 same = sat_lit(var, L.seen[var][1] != 0);
+                sat_add_clause(&same, 1);
+            }
+            solver_stats.backbone += count;
+            break;
+        }
+        i32 kept = 0;
+        for (i32 k = 0; k < count; ++k)
+            if (!varies(L.candidates[k])) L.candidates[kept++] = L.candidates[k];
+        count = kept;
+    }
+    const i32 off = sat_not(on);
+    sat_add_clause(&off, 1);
+}
+
+// The first solution, over the cells that vary; the others hold their one value already.
+void find_first_solution()
+{
+    i32 fixed = 0;
+    for (i32 var = 0; var < L.open; ++var) sat_set_phase(var, false);
+    for (i32 var = 0; var < L.open; ++var) {
+        if (!varies(var)) continue;
+        L.scratch[fixed] = sat_lit(var, false);
+        if (L.value[var] == 0) {
+            ++solver_stats.reused;
+        } else if (ask(L.scratch, fixed + 1) == SAT_UNSATISFIABLE) {
+            L.scratch[fixed] = sat_lit(var, true);
+        }
+        ++fixed;
+    }
+    // The last solution found agrees with every cell fixed, so it is the first solution.
+}
+
+}  // namespace
+
+void learning_search()
+{
+    SolverState& s = solver_state;
+    L.open = 0;
+    for (i32 r = 0; r < GRID_SIZE; ++r)
+        for (i32 c = 0; c < GRID_SIZE; ++c) {
+            L.var[r][c] = -1;
+            if (r >= 1 && r <= s.height && c >= 1 && c <= s.width) L.open += s.grid[r][c] == CELL_UNKNOWN;
+        }
+    if (L.open > 0) {
+        sat_reset();
+        load_puzzle();
+        for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
+        if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
+        separate_varying_cells();
+        find_first_solution();
+    }
+    s.solution_state = 1;
+    for (i32 r = 1; r <= s.height; ++r) {
+        for (i32 c = 1; c <= s.width; ++c) {
+            const i32 var = L.var[r][c];
+            i32& mark = s.result_grid[r - 1][c - 1];
+            if (var < 0) {
+                mark = s.grid[r][c];
+                continue;
+            }
+            mark = L.value[var] ? MARK_FILLED : MARK_EMPTY;
+            if (varies(var)) {
+                mark += 2;
+                s.solution_state = 2;
+            }
+        }
+    }
+}

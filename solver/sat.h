@@ -1,0 +1,156 @@
+// A clause-learning solver over the puzzle's open cells: the learning engine's existence searches.
+//
+// Its constraints are the lines, each propagated by exact line solving, and clauses: those it
+// learns and those its caller adds. The reason of a value that a line forces is the set of the
+// line's cells assigned before it, thinned to a minimal set that still forces it, and is worked
+// out only when conflict analysis asks for it. The rest is conflict-driven search as usual:
+// watched literals, one learned clause per conflict (first unique implication point, minimised),
+// activity-ordered branching with saved phases, restarts and a periodic clean-up of the learned
+// clauses. Clauses may be added between searches. Each search takes assumptions; the levels of a
+// leading run of assumptions shared with the previous search are kept rather than decided again.
+#pragma once
+
+#include <cstdint>
+
+#include "line.h"
+#include "state.h"
+
+using u32 = std::uint32_t;
+
+// ---- capacities -----------------------------------------------------------
+
+constexpr i32 SAT_MAX_VARS = 2048;  // the open cells, and switches of the caller's clauses
+constexpr i32 SAT_MAX_LITS = 2 * SAT_MAX_VARS;
+constexpr i32 SAT_MAX_LINES = 2 * MAX_LINES;
+constexpr u32 SAT_ARENA_WORDS = 1u << 22;  // clauses: two header words and the literals each
+constexpr i32 SAT_MAX_CLAUSES = 1 << 18;   // clauses of two or more literals alive at once
+constexpr u32 SAT_WATCH_POOL = 4u * SAT_MAX_CLAUSES;  // every watcher twice over
+constexpr i32 SAT_MAX_EXPLANATION = GRID_SIZE;       // literals of a line's reason
+
+// ---- literals -------------------------------------------------------------
+// Variables count from 0; literal 2v says v is true, 2v + 1 that it is false.
+
+inline i32 sat_lit(i32 var, bool value) { return 2 * var + (value ? 0 : 1); }
+inline i32 sat_var(i32 lit) { return lit >> 1; }
+inline i32 sat_not(i32 lit) { return lit ^ 1; }
+
+constexpr i32 SAT_UNSATISFIABLE = 0;
+constexpr i32 SAT_SATISFIABLE = 1;
+
+// A reason or a conflict: a clause's place in the arena, a line, or nothing.
+constexpr u32 SAT_NO_CLAUSE = 0xffffffffu;
+constexpr u32 SAT_LINE = 0x80000000u;  // SAT_LINE | line index
+
+struct SatWatcher {
+    u32 cref;     // the clause; SAT_BINARY set for a two-literal clause
+    i32 blocker;  // a literal of the clause: when it is true the clause need not be visited
+};
+
+struct SatWatchList {
+    u32 offset;  // into the active pool
+    u32 size;
+    u32 cap;
+};
+
+// A line over its cells; a variable that is true fills its cell.
+struct SatLine {
+    LineAutomaton automaton;
+    i32 var[GRID_SIZE];       // variable of position p, -1 where the cell is decided
+    u32 filled;               // decided and assigned cells, bit p for position p
+    u32 empty;
+    bool queued;              // waits for line solving
+};
+
+struct SatState {
+    i32 num_vars;
+    bool ok;  // false once the constraints contradict each other without any assumption
+
+    std::int8_t value[SAT_MAX_LITS];   // per literal: 1 true, -1 false, 0 unassigned
+    i32 level[SAT_MAX_VARS];
+    u32 reason[SAT_MAX_VARS];          // a clause, SAT_LINE | line, or SAT_NO_CLAUSE
+    i32 trail_pos[SAT_MAX_VARS];       // where on the trail the variable was assigned
+    std::int8_t phase[SAT_MAX_VARS];   // the value tried first when branching: 1 true, 0 false
+    std::int8_t seen[SAT_MAX_VARS];    // scratch of the conflict analysis
+    std::int8_t decision[SAT_MAX_VARS];  // 1: may be branched on
+    i32 line_of[SAT_MAX_VARS][2];      // the lines through the variable's cell, -1 for none
+    i32 pos_of[SAT_MAX_VARS][2];       // and its position in each
+    double activity[SAT_MAX_VARS];
+    double var_inc;
+
+    i32 heap[SAT_MAX_VARS];      // unassigned variables by activity, a binary max-heap
+    i32 heap_pos[SAT_MAX_VARS];  // -1 when not in the heap
+    i32 heap_size;
+
+    i32 trail[SAT_MAX_VARS];           // assigned literals in order
+    i32 trail_size;
+    i32 qhead;                         // trail[qhead..] still to propagate through clauses
+    i32 trail_lim[SAT_MAX_VARS + 1];   // trail_lim[d]: where level d + 1 starts
+    i32 levels;                        // the decision level
+
+    i32 assumptions[SAT_MAX_VARS];  // of the last search, level d + 1 deciding assumptions[d]
+    i32 num_assumptions;
+
+    SatLine lines[SAT_MAX_LINES];
+    i32 num_lines;
+    i32 line_queue[SAT_MAX_LINES];  // a ring of the queued lines
+    i32 queue_head;
+    i32 queue_size;
+
+    u32 arena[SAT_ARENA_WORDS];
+    u32 arena_top;
+    i32 num_clauses;  // alive in the arena
+    u32 learnts[SAT_MAX_CLAUSES];
+    i32 num_learnts;
+
+    SatWatchList watches[SAT_MAX_LITS];  // watches[p]: clauses to visit when p becomes true
+    SatWatcher pool[2][SAT_WATCH_POOL];  // the active one, and the one compaction copies into
+    i32 active_pool;
+    u32 pool_top;
+
+    // Scratch of the conflict analysis and of the clean-up.
+    i32 learnt[SAT_MAX_VARS];
+    i32 to_clear[SAT_MAX_VARS];  // variables
+    i32 stack[SAT_MAX_VARS];
+    i32 stack_next[SAT_MAX_VARS];
+    u32 level_stamp[SAT_MAX_VARS + 1];
+    u32 stamp;
+    i32 explanation[SAT_MAX_VARS * SAT_MAX_EXPLANATION];  // line reasons worked out, by variable
+    i32 explained_size[SAT_MAX_VARS];  // 0 while not worked out
+    u32 reloc_from[SAT_MAX_CLAUSES];
+    u32 reloc_to[SAT_MAX_CLAUSES];
+
+    i32 wished_var[SAT_MAX_VARS];  // phases asked for, set when the next search starts
+    std::int8_t wished_value[SAT_MAX_VARS];
+    i32 num_wishes;
+
+    // Restarts and clean-ups. The limits are the capacities, unless a test asks for less.
+    std::int64_t conflicts;
+    std::int64_t next_reduce;      // a clean-up at this many conflicts
+    std::int64_t reduce_interval;  // and the next one this many later
+    i32 restart_count;
+    u32 arena_limit;
+    i32 clause_limit;
+    u32 pool_limit;
+};
+
+extern SatState sat_state;
+
+void sat_reset();
+i32 sat_new_var();
+// Adds a line of the given length and clue; var[p] is the variable of position p, or -1 with
+// the cell's value in filled or empty (bit p). Before any clause is added. Returns 0 when the
+// clue does not fit the line at all.
+int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 filled, u32 empty);
+// Adds a clause, between searches. Returns 0 once the constraints have become contradictory.
+int sat_add_clause(const i32* lits, i32 count);
+// Adds a clause that the current assignment falsifies, between searches, going back only as
+// far as after a learned clause, so that the next search with the same assumptions goes on from
+// there. Returns 0 once the constraints have become contradictory.
+int sat_add_conflict(const i32* lits, i32 count);
+// SAT_SATISFIABLE with every variable assigned (read them with sat_true), or
+// SAT_UNSATISFIABLE when nothing satisfies the constraints and the assumptions together.
+i32 sat_solve(const i32* assumptions, i32 count);
+void sat_set_phase(i32 var, bool value);
+void sat_set_decision(i32 var, bool branch);
+
+inline bool sat_true(i32 lit) { return sat_state.value[lit] > 0; }

@@ -1,0 +1,98 @@
+// The learning engine against the exhaustive one and against the enumeration of every solution:
+// the same verdict, the same first solution, the same differing cells, the same grid handed back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "oracle.h"
+
+namespace {
+
+struct Outcome {
+    i32 status = STATUS_NONE;
+    std::vector<i32> marks;  // all 25 x 25
+    GridSnapshot grid;
+};
+
+Outcome run(const Puzzle& p, i32 engine)
+{
+    solver_engine = engine;
+    enter_puzzle(p);
+    solve();
+    solver_engine = ENGINE_LEARNING;
+    Outcome o;
+    o.status = solver_state.status;
+    o.marks.assign(&solver_state.result_grid[0][0], &solver_state.result_grid[0][0] + MAX_LINES * MAX_LINES);
+    o.grid = GridSnapshot::take();
+    return o;
+}
+
+std::string marks_text(const std::vector<i32>& marks, int h, int w)
+{
+    std::string s;
+    for (int r = 0; r < h; ++r) {
+        s += '\n';
+        for (int c = 0; c < w; ++c) s += "?.#x X"[marks[r * MAX_LINES + c]];
+    }
+    return s;
+}
+
+TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
+{
+    const std::uint64_t seed = test_seed();
+    int verdicts[5] = {};
+    int large = 0, enumerated = 0;
+    for (int i = 0; i < 15000 && !::testing::Test::HasFailure(); ++i) {
+        std::mt19937_64 rng = case_rng(seed, i);
+        const int h = uniform(rng, 1, 12);
+        const int w = uniform(rng, 1, 12);
+        const double density = std::uniform_real_distribution<double>(0.1, 0.9)(rng);
+        const Puzzle p = random_puzzle(rng, h, w, density);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
+        const Outcome learning = run(p, ENGINE_LEARNING);
+        ASSERT_EQ(learning.status, exhaustive.status);
+        ASSERT_EQ(learning.marks, exhaustive.marks)
+            << "learning:" << marks_text(learning.marks, h, w) << "\nexhaustive:" << marks_text(exhaustive.marks, h, w);
+        EXPECT_TRUE(learning.grid == exhaustive.grid) << "the engines handed back different grids";
+        if (h * w <= 30) {
+            const PuzzleAnswer a = enumerate_solutions(p);
+            run(p, ENGINE_LEARNING);
+            ASSERT_TRUE(result_matches(a));
+            ++enumerated;
+        }
+        ++verdicts[learning.status];
+        large += h * w >= 80 && learning.status == STATUS_SEVERAL;
+    }
+    EXPECT_GT(verdicts[STATUS_FINISHED], 1500);
+    EXPECT_GT(verdicts[STATUS_SEVERAL], 3000);
+    EXPECT_GT(verdicts[STATUS_INVALID], 1500);
+    EXPECT_GT(large, 800) << "too few large puzzles with several solutions";
+    EXPECT_GT(enumerated, 1000);
+}
+
+// Cases of their own: nothing open after the stages before (no search at all), one open
+// region, and a line with all thirteen blocks.
+TEST(LearningEngine, PuzzlesThatNeedLittleOrNoSearch)
+{
+    Clues every_other(25);
+    for (int c = 0; c < 25; c += 2) every_other[c] = {1};
+    const Puzzle cases[] = {
+        {{{2}, {1}}, {{2}, {1}}},
+        {{{1}, {1}}, {{1}, {1}}},
+        {{Clue(13, 1)}, every_other},
+        {{{1, 1}, {1, 1}}, {{1}, {1}, {1}, {1}}},
+        {{{}, {}, {1}}, {{1}}},
+    };
+    for (const Puzzle& p : cases) {
+        SCOPED_TRACE(describe(p));
+        const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
+        const Outcome learning = run(p, ENGINE_LEARNING);
+        EXPECT_EQ(learning.status, exhaustive.status);
+        EXPECT_EQ(learning.marks, exhaustive.marks);
+        EXPECT_TRUE(learning.grid == exhaustive.grid);
+        EXPECT_TRUE(result_matches(enumerate_solutions(p)));
+    }
+}
+
+}  // namespace

@@ -47,6 +47,8 @@ solution, none or several. FILE "-" reads standard input.
 Options:
   --format FMT  read every file as FMT: non, xml or taai (default: by the file
                 name's suffix, else by what the file starts with)
+  --engine ENG  the last stage of the solver: learning (the default) or
+                exhaustive; both give the same verdict and picture
   --json        print one JSON object a puzzle, one a line, instead of text
   --stats       add the solver's counters for each puzzle
   -j, --jobs N  solve N puzzles at a time, each in a process of its own
@@ -81,8 +83,17 @@ counters), "verdict", "height", "width", "result_grid" (a string of digits a
 row: 1 empty, 2 filled, 3 empty and 4 filled with another solution differing,
 0 unmarked: no solution, out of time, or beyond the last row or column with
 clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
-with --stats also "probe_fixed", "guess_fixed", "search_calls",
-"leftmost_calls" and "completion_calls".
+with --stats also the solver's counters, as the text output names them.
+
+Engines: both run line propagation, probing and guessing first, and both
+find the same first solution (row-major, empty before filled) and the same
+cells in which another solution differs.
+  learning    existence searches with clause learning over the open cells:
+              first which cells take both values over all solutions, then
+              the first solution cell by cell; fast on large puzzles
+  exhaustive  a depth-first search over every assignment in row-major
+              order with probing at every node; can take hours on large
+              puzzles with few cells fixed by the first stages
 
 With more than one puzzle (bad ones included), standard error shows a
 progress line while they are solved, when it is a terminal, and a summary at
@@ -102,6 +113,7 @@ struct Options {
     std::optional<Format> format;
     bool json = false;
     bool stats = false;
+    i32 engine = ENGINE_LEARNING;
     int jobs = 0;        // 0: one a processor
     double timeout = 0;  // processor seconds a puzzle; 0: no limit
     std::vector<std::string> files;
@@ -210,6 +222,15 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.json = true;
         } else if (arg == "--stats") {
             options.stats = true;
+        } else if (option_value(arg, "--engine", "", i, argc, argv, value)) {
+            if (value == "learning") {
+                options.engine = ENGINE_LEARNING;
+            } else if (value == "exhaustive") {
+                options.engine = ENGINE_EXHAUSTIVE;
+            } else {
+                usage_error("--engine needs learning or exhaustive, not '" + value + "'");
+                return EXIT_BAD_INPUT;
+            }
         } else if (option_value(arg, "--jobs", "-j", i, argc, argv, value)) {
             const auto jobs = parse_jobs(value);
             if (!jobs) {
@@ -538,6 +559,7 @@ int main(int argc, char** argv)
     };
     Options options;
     if (const auto done = parse_options(argc, argv, options)) return *done;
+    solver_engine = options.engine;
 
     std::vector<Entry> entries = read_entries(options);
     Tally tally;

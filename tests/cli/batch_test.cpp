@@ -130,6 +130,37 @@ TEST_F(Batch, SeveralJobsWriteWhatOneJobWrites)
     }
 }
 
+// ---- --engine ---------------------------------------------------------------------------
+
+TEST_F(Batch, BothEnginesWriteTheSameResults)
+{
+    write_mixed_file();
+    const Output learning = run("--json mixed.txt");
+    EXPECT_EQ(learning.exit_code, 2);
+    for (const char* other : {"--engine exhaustive", "--engine=exhaustive -j 1", "--engine learning"}) {
+        const Output r = run(std::string("--json ") + other + " mixed.txt");
+        EXPECT_EQ(r.exit_code, learning.exit_code) << other;
+        EXPECT_EQ(without_times(r.out), without_times(learning.out)) << other;
+        EXPECT_EQ(r.err, learning.err) << other;
+    }
+    // The counters tell which engine ran.
+    const Output exhaustive = run("--stats --engine exhaustive mixed.txt");
+    const Output default_stats = run("--stats mixed.txt");
+    EXPECT_NE(exhaustive.out.find(", search_calls 1,"), std::string::npos) << exhaustive.out;
+    EXPECT_EQ(default_stats.out.find(", search_calls 1,"), std::string::npos);
+    EXPECT_NE(default_stats.out.find(", queries 0,"), std::string::npos);
+
+    for (const char* bad : {"--engine", "--engine fast mixed.txt", "--engine= mixed.txt"}) {
+        const Output r = run(bad);
+        EXPECT_EQ(r.exit_code, 2) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+        EXPECT_NE(r.err.find("--engine needs learning or exhaustive"), std::string::npos) << bad << ": " << r.err;
+    }
+    const Output help = run("--help");
+    for (const char* part : {"--engine ENG", "learning", "exhaustive"})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+}
+
 TEST_F(Batch, SummaryCountsEveryOutcomeOnlyForMoreThanOnePuzzle)
 {
     write_mixed_file();

@@ -1,6 +1,8 @@
 // Lines as automata over bit sets of states: exact line solving and the thinning of reasons.
 #include "line.h"
 
+#include <bit>
+
 int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a)
 {
     i32 M = n > 0 ? n - 1 : 0;
@@ -21,27 +23,44 @@ int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a)
     return 0;
 }
 
+namespace {
+
+// All ones when the cell may hold the value, else none: a filled cell may not be empty, and so on.
+inline std::uint32_t may(std::uint32_t ruled_out, i32 p) { return ((ruled_out >> p) & 1u) - 1u; }
+
+inline std::uint32_t step(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill, std::uint32_t may_empty)
+{
+    return (((states & a.advance[1]) << 1) & may_fill) | ((((states & a.advance[0]) << 1) | (states & a.stay)) & may_empty);
+}
+
+inline std::uint32_t back(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill, std::uint32_t may_empty)
+{
+    return (((states >> 1) & a.advance[1]) & may_fill) | ((((states >> 1) & a.advance[0]) | (states & a.stay)) & may_empty);
+}
+
+}  // namespace
+
 int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must_fill,
                     std::uint32_t& must_empty)
 {
     const i32 N = a.length;
     std::uint32_t forward[GRID_SIZE];
     forward[0] = 1;
-    for (i32 p = 1; p <= N; ++p)
-        forward[p] = automaton_step(a, forward[p - 1], !((cells.empty >> p) & 1u), !((cells.filled >> p) & 1u));
+    for (i32 p = 1; p <= N; ++p) forward[p] = step(a, forward[p - 1], may(cells.empty, p), may(cells.filled, p));
     must_fill = must_empty = 0;
     if (!(forward[N] & a.accept)) return 1;
-    std::uint32_t back = a.accept;  // states after cell p from which the end is reached
-    for (i32 p = N; p >= 1; --p) {
-        const bool may_fill = !((cells.empty >> p) & 1u);
-        const bool may_empty = !((cells.filled >> p) & 1u);
-        if (may_fill && may_empty) {
-            const bool fill_ok = (automaton_step(a, forward[p - 1], true, false) & back) != 0;
-            const bool empty_ok = (automaton_step(a, forward[p - 1], false, true) & back) != 0;
-            if (!empty_ok) must_fill |= 1u << p;
-            if (!fill_ok) must_empty |= 1u << p;
+    const std::uint32_t open = bits_between(1, N) & ~(cells.filled | cells.empty);
+    if (!open) return 0;
+    const i32 lowest = std::countr_zero(open);
+    std::uint32_t states = a.accept;  // after cell p, those from which the end is reached
+    for (i32 p = N; p >= lowest; --p) {
+        const std::uint32_t may_fill = may(cells.empty, p), may_empty = may(cells.filled, p);
+        if (open & (1u << p)) {
+            const std::uint32_t before = forward[p - 1];
+            if (!(((before & a.advance[1]) << 1) & states)) must_empty |= 1u << p;
+            if (!((((before & a.advance[0]) << 1) | (before & a.stay)) & states)) must_fill |= 1u << p;
         }
-        back = automaton_back(a, back, may_fill, may_empty);
+        states = back(a, states, may_fill, may_empty);
     }
     return 0;
 }
@@ -49,25 +68,25 @@ int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must
 LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uint32_t* order, i32 groups)
 {
     const i32 N = a.length;
-    std::uint32_t back[GRID_SIZE];
+    std::uint32_t after[GRID_SIZE];  // after[p]: states after cell p from which the end is reached
     for (i32 g = 0; g < groups; ++g) {
-        const std::uint32_t group = order[g];
-        if (!(group & (cells.filled | cells.empty))) continue;
-        back[N] = a.accept;
-        for (i32 p = N; p >= 1; --p)
-            back[p - 1] = automaton_back(a, back[p], !((cells.empty >> p) & 1u), !((cells.filled >> p) & 1u));
+        const std::uint32_t group = order[g] & (cells.filled | cells.empty);
+        if (!group) continue;
+        const i32 lowest = std::countr_zero(group);
+        after[N] = a.accept;
+        for (i32 p = N; p > lowest; --p) after[p - 1] = back(a, after[p], may(cells.empty, p), may(cells.filled, p));
         // Left to right: a cell may go when, with it open, no path passes it between the cells
         // before it (as they stand now) and the cells after it (as they stood at the pass's start,
         // and still stand).
         std::uint32_t states = 1;
-        for (i32 p = 1; p <= N; ++p) {
+        for (i32 p = 1; p < lowest; ++p) states = step(a, states, may(cells.empty, p), may(cells.filled, p));
+        for (i32 p = lowest; p <= N; ++p) {
             const std::uint32_t bit = 1u << p;
-            if ((group & bit) && ((cells.filled | cells.empty) & bit) &&
-                !(automaton_step(a, states, true, true) & back[p])) {
+            if ((group & bit) && !(step(a, states, ~0u, ~0u) & after[p])) {
                 cells.filled &= ~bit;
                 cells.empty &= ~bit;
             }
-            states = automaton_step(a, states, !(cells.empty & bit), !(cells.filled & bit));
+            states = step(a, states, may(cells.empty, p), may(cells.filled, p));
         }
     }
     return cells;

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr i32 MAX_OPEN = MAX_LINES * MAX_LINES;
+constexpr i32 POOL_SIZE = 1024;                 // solutions kept
+constexpr i32 POOL_WORDS = (MAX_OPEN + 63) / 64;
 
 struct LearningState {
     i32 var[GRID_SIZE][GRID_SIZE];  // variable of each open puzzle cell (r, c), -1 if decided
@@ -26,6 +28,9 @@ struct LearningState {
     std::int8_t seen[MAX_OPEN][2];  // the cell took that value (0 empty, 1 filled) in a solution
     i32 candidates[MAX_OPEN];       // cells not yet seen with both values nor proved
     i32 scratch[MAX_OPEN + 1];      // assumptions, or a clause
+    std::uint64_t pool[POOL_SIZE][POOL_WORDS];  // solutions found, a bit per open cell (1 filled)
+    bool agrees[POOL_SIZE];         // the solution agrees with the cells the walk has fixed
+    i32 pooled;
 };
 
 LearningState L;
@@ -66,10 +71,16 @@ i32 ask(const i32* assumptions, i32 count)
     const i32 answer = sat_solve(assumptions, count);
     if (answer == SAT_SATISFIABLE) {
         ++solver_stats.solutions;
+        std::uint64_t* bits = L.pooled < POOL_SIZE ? L.pool[L.pooled] : nullptr;
+        if (bits) {
+            for (i32 w = 0; w < POOL_WORDS; ++w) bits[w] = 0;
+            L.agrees[L.pooled++] = true;
+        }
         for (i32 var = 0; var < L.open; ++var) {
             const i32 filled = sat_true(sat_lit(var, true)) ? 1 : 0;
             L.value[var] = static_cast<std::int8_t>(filled);
             L.seen[var][filled] = 1;
+            if (bits) bits[var >> 6] |= std::uint64_t{static_cast<std::uint64_t>(filled)} << (var & 63);
         }
     } else {
         ++solver_stats.refutations;
@@ -123,7 +134,18 @@ void separate_varying_cells()
     sat_add_clause(&off, 1);
 }
 
-// The first solution, over the cells that vary; the others hold their one value already.
+inline bool pooled_filled(i32 k, i32 var) { return (L.pool[k][var >> 6] >> (var & 63)) & 1u; }
+
+// A kept solution that agrees with the cells fixed so far and leaves this cell empty, or -1.
+i32 pooled_with_empty(i32 var)
+{
+    for (i32 k = 0; k < L.pooled; ++k)
+        if (L.agrees[k] && !pooled_filled(k, var)) return k;
+    return -1;
+}
+
+// The first solution, over the cells that vary; the others hold their one value already. The
+// solutions found so far answer every question that one of them can.
 void find_first_solution()
 {
     i32 fixed = 0;
@@ -133,12 +155,17 @@ void find_first_solution()
         L.scratch[fixed] = sat_lit(var, false);
         if (L.value[var] == 0) {
             ++solver_stats.reused;
+        } else if (const i32 k = pooled_with_empty(var); k >= 0) {
+            ++solver_stats.reused;
+            for (i32 v = 0; v < L.open; ++v) L.value[v] = static_cast<std::int8_t>(pooled_filled(k, v));
         } else if (ask(L.scratch, fixed + 1) == SAT_UNSATISFIABLE) {
             L.scratch[fixed] = sat_lit(var, true);
         }
+        const bool filled = (L.scratch[fixed] & 1) == 0;
+        for (i32 k = 0; k < L.pooled; ++k) L.agrees[k] = L.agrees[k] && pooled_filled(k, var) == filled;
         ++fixed;
     }
-    // The last solution found agrees with every cell fixed, so it is the first solution.
+    // The last solution taken agrees with every cell fixed, so it is the first solution.
 }
 
 }  // namespace
@@ -155,6 +182,7 @@ void learning_search()
     if (L.open > 0) {
         sat_reset();
         load_puzzle();
+        L.pooled = 0;
         for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
         if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
         separate_varying_cells();

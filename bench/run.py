@@ -54,13 +54,14 @@ def cpu_limit(seconds):
     return lambda: resource.setrlimit(resource.RLIMIT_CPU, (whole, whole + 1))
 
 
-def run_one(tool, fmt, text, limit):
+def run_one(tool, fmt, text, limit, engine="learning"):
     start = time.monotonic()
     timeout = {"verdict": "timeout", "seconds": float(limit), "search_calls": 0}
     try:
         # The limit is on processor time, as the peers' figures are; the wall-clock
         # limit only guards against a child that stops making progress.
-        proc = subprocess.run([tool, "--json", "--stats", "--format", fmt, "-"], input=text.encode(),
+        proc = subprocess.run([tool, "--json", "--stats", "--engine", engine, "--format", fmt, "-"],
+                              input=text.encode(),
                               capture_output=True, timeout=4 * limit + 10,
                               preexec_fn=cpu_limit(limit))
     except subprocess.TimeoutExpired:
@@ -108,6 +109,9 @@ def main():
     ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
     ap.add_argument("--csv", help="write every puzzle's figures to this file")
+    ap.add_argument("--engine", default="learning", help="the engine timed: learning or exhaustive")
+    ap.add_argument("--compare-engines", action="store_true",
+                    help="also run the other engine on every puzzle and compare the answers")
     args = ap.parse_args()
 
     if not os.access(args.tool, os.X_OK):
@@ -117,14 +121,28 @@ def main():
 
     rows = []
     print(f"{'set':<22} {'n':>5} {'uniq':>5} {'none':>5} {'sev':>5} {'t/o':>4} {'total s':>9} "
-          f"{'median s':>9} {'max s':>8} {'search calls':>13}   peers (total / median over the same puzzles)")
+          f"{'median s':>9} {'max s':>8} {'searches':>13}   peers (total / median over the same puzzles)")
     for set_name in sets:
         set_dir = os.path.join(args.puzzles, set_name)
         puzzles = list(puzzles_of(set_dir))[:: max(args.every, 1)]
         if args.limit:
             puzzles = puzzles[: args.limit]
         with ThreadPoolExecutor(max_workers=args.jobs) as pool:
-            results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout), puzzles))
+            results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, args.engine), puzzles))
+        if args.compare_engines:
+            other = "exhaustive" if args.engine == "learning" else "learning"
+            with ThreadPoolExecutor(max_workers=args.jobs) as pool:
+                others = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, other), puzzles))
+            both = [(a, b) for a, b in zip(results, others) if "status" in a and "status" in b]
+            differ = [name for (name, _, _), a, b in zip(puzzles, results, others)
+                      if "status" in a and "status" in b
+                      and (a["status"], a["result_grid"]) != (b["status"], b["result_grid"])]
+            ratio = (statistics.median(b.get("cpu_seconds", b["seconds"]) / max(a.get("cpu_seconds", a["seconds"]), 1e-6)
+                                       for a, b in both) if both else 0.0)
+            print(f"    {other}: {sum('status' in b for b in others)} of {len(puzzles)} finished; "
+                  f"{len(both)} answered by both, {len(differ)} differently"
+                  + (f" ({', '.join(differ[:10])})" if differ else "")
+                  + f"; median time ratio {other}/{args.engine} {sec(ratio)}")
         ours = {}
         counts = {"unique": 0, "no solution": 0, "several solutions": 0, "timeout": 0, "error": 0}
         calls = 0
@@ -132,8 +150,10 @@ def main():
             # Processor time, as the peers' figures are.
             ours[name] = res.get("cpu_seconds", res["seconds"])
             counts[res["verdict"]] = counts.get(res["verdict"], 0) + 1
-            calls += int(res.get("search_calls", 0))
-            rows.append((set_name, name, res["verdict"], ours[name], res.get("search_calls", 0)))
+            # Calls of search for the exhaustive engine, existence searches for the learning one.
+            searches = int(res.get("search_calls", 0)) + int(res.get("queries", 0))
+            calls += searches
+            rows.append((set_name, name, res["verdict"], ours[name], searches))
             if res["verdict"] == "error":
                 print(f"  {set_name} {name}: {res.get('error', '')}", file=sys.stderr)
         total, median, slowest = summary(list(ours.values()))
@@ -155,7 +175,7 @@ def main():
     if args.csv:
         with open(args.csv, "w", newline="") as f:
             out = csv.writer(f)
-            out.writerow(["set", "puzzle", "verdict", "seconds", "search_calls"])
+            out.writerow(["set", "puzzle", "verdict", "seconds", "searches"])
             out.writerows(rows)
 
 

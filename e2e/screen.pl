@@ -8,6 +8,7 @@
 #   screen.pl sums SHOT                 both sums show red ink
 #   screen.pl picture SHOT CLUES        the result grid shows a solution of the clues
 #   screen.pl marks SHOT R,C,MARK...    these result marks, every other cell white
+#   screen.pl result SHOT MARKS         every result mark as MARKS lists them ("marks R" and 25)
 #   screen.pl same-text SHOT X0,Y0,X1,Y1 SHOT X0,Y0,X1,Y1
 # CLUES holds lines "row R" or "col C" followed by the 13 slot entries.
 use strict;
@@ -254,6 +255,29 @@ sub check_marks {
     print "marks: ", (@want ? "@want" : "none"), ", every other cell white\n";
 }
 
+sub check_result {
+    my ($img, $file) = @_;
+    open(my $fh, '<', $file) or die "$file: $!\n";
+    my ($rows, %count, $wrong) = (0, (), 0);
+    while (<$fh>) {
+        my ($kind, $r, @marks) = split;
+        next unless defined $kind && $kind eq 'marks';
+        die "$file: 25 marks expected\n" unless @marks == 25;
+        ++$rows;
+        for my $c (1 .. 25) {
+            my $m = mark_at($img, $r, $c);
+            $count{$m}++;
+            next if $m eq $marks[$c - 1];
+            fail("cell $r,$c shows mark $m, expected $marks[$c - 1]") if ++$wrong <= 10;
+        }
+    }
+    close($fh);
+    die "$file: 25 rows of marks expected\n" unless $rows == 25;
+    fail("$wrong cells differ") if $wrong;
+    printf "result: %d crossed, %d filled, %d crossed and %d filled in red, %d white\n",
+        map { $count{$_} // 0 } 1, 2, 3, 4, 0;
+}
+
 # The ink of an area, cropped to its bounding box; the area's corner gives the background.
 sub ink_shape {
     my ($img, $area) = @_;
@@ -291,6 +315,8 @@ if ($command eq 'size') {
     check_sums($img);
 } elsif ($command eq 'picture') {
     check_picture($img, shift);
+} elsif ($command eq 'result') {
+    check_result($img, shift);
 } elsif ($command eq 'marks') {
     check_marks($img, @ARGV);
 } elsif ($command eq 'same-text') {

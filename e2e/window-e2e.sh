@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end test of the real program under Wine: start it, read its window from screenshots,
 # drive it with xdotool as a user would, close it and check its exit code.
-#   window-e2e.sh PROGRAM SAMPLE_CLUES_PROGRAM WINE_RUNNER
+#   window-e2e.sh PROGRAM SAMPLE_CLUES_PROGRAM WINE_RUNNER LARGE_PUZZLE_PROGRAM
 # Needs the DISPLAY (an X server without a window manager) and the WINEPREFIX that
 # scripts/test-windows.sh provides; without them it is skipped (exit 77).
 set -euo pipefail
 program=$1
 sample_clues=$2
 wine_run=$3
+large_puzzle=$4
 here=$(cd "$(dirname "$0")" && pwd)
 screen() { perl "$here/screen.pl" "$@"; }
 
@@ -46,10 +47,30 @@ keys() {  # keys KEY...
   done
 }
 
-# Waits until CHECK (a screen.pl command and its arguments after the screenshot) passes.
+# Clicks the clue slot next to the grid of a column ("col C") or a row ("row R"), then the value
+# buttons of its numbers, the last first, as the cursor steps away from the grid after each.
+enter_line() {
+  local kind=$1 line=$2 args=() v k
+  shift 2
+  if [ "$kind" = col ]; then
+    args+=(mousemove --window "$window" $((20 * (12 + line) + 10)) 250 click 1 sleep 0.03)
+  else
+    args+=(mousemove --window "$window" 250 $((20 * (12 + line) + 10)) click 1 sleep 0.03)
+  fi
+  for ((k = $#; k >= 1; --k)); do
+    v=${!k}
+    [ "$v" -eq 0 ] && continue
+    args+=(mousemove --window "$window" $(((v % 5) * 52 + 26)) $(((v / 5) * 37 + 18)) click 1 sleep 0.03)
+  done
+  xdotool "${args[@]}"
+}
+
+# Waits until CHECK (a screen.pl command and its arguments after the screenshot) passes;
+# TRIES screenshots at most, a quarter of a second apart.
+TRIES=40
 wait_for() {
   local i
-  for i in $(seq 40); do
+  for i in $(seq "$TRIES"); do
     shot now
     if screen "$1" "$work/now.ppm" "${@:2}" >"$work/check.log" 2>&1; then
       cat "$work/check.log"
@@ -125,6 +146,31 @@ click 410 110               # column 8, slot 5
 keys 3 8
 wait_for same-text 401,101,419,119 "$work/start.ppm" 156,222,259,240
 screen same-text "$work/now.ppm" 401,101,419,119 "$work/start.ppm" 156,242,259,259
+
+step "a 25 x 25 puzzle typed in with the value buttons; START answers in seconds"
+"$wine_run" "$large_puzzle" 6 40 >"$work/large.txt"
+grep -E '^(row|col) ' "$work/large.txt" >"$work/large-clues.txt"
+expected_status=$(awk '$1 == "status" { print $2 }' "$work/large.txt")
+echo "the solver's answer outside the window: status $expected_status"
+click 100 200               # CLEAR
+wait_for blank-clues
+while read -r kind line slots; do
+  # shellcheck disable=SC2086
+  enter_line "$kind" "$line" $slots
+done <"$work/large-clues.txt"
+wait_for clues "$work/large-clues.txt"
+screen sums "$work/now.ppm"
+started=$(date +%s.%N)
+click 200 200               # START
+TRIES=240
+wait_for result "$work/large.txt"
+TRIES=40
+awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "START to the whole answer on the screen: %.1f s\n", b - a }'
+case "$expected_status" in
+  2) screen status "$work/now.ppm" black ;;
+  4) screen status "$work/now.ppm" red ;;
+  *) echo "FAIL: the puzzle of the test should have a solution (status $expected_status)"; exit 1 ;;
+esac
 
 step "close the window"
 keys alt+F4

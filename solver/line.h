@@ -118,22 +118,24 @@ struct LineAutomaton {
 // 1 when the clue needs more than N cells.
 int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a);
 
-// The states after one more cell, which may be filled, empty or either.
-inline std::uint32_t automaton_step(const LineAutomaton& a, std::uint32_t states, bool may_fill, bool may_empty)
+// All ones when a cell may hold a value, none when `ruled_out` (a mask of cells) rules it out at
+// position p: a filled cell may not be empty, an empty one not filled.
+inline std::uint32_t may_hold(std::uint32_t ruled_out, i32 p) { return ((ruled_out >> p) & 1u) - 1u; }
+
+// The states after one more cell; may_fill and may_empty are masks from may_hold().
+inline std::uint32_t automaton_step(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill,
+                                    std::uint32_t may_empty)
 {
-    std::uint32_t next = 0;
-    if (may_fill) next |= (states & a.advance[1]) << 1;
-    if (may_empty) next |= ((states & a.advance[0]) << 1) | (states & a.stay);
-    return next;
+    return (((states & a.advance[1]) << 1) & may_fill) |
+           ((((states & a.advance[0]) << 1) | (states & a.stay)) & may_empty);
 }
 
 // The states before one more cell from which `states` can be reached.
-inline std::uint32_t automaton_back(const LineAutomaton& a, std::uint32_t states, bool may_fill, bool may_empty)
+inline std::uint32_t automaton_back(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill,
+                                    std::uint32_t may_empty)
 {
-    std::uint32_t before = 0;
-    if (may_fill) before |= (states >> 1) & a.advance[1];
-    if (may_empty) before |= ((states >> 1) & a.advance[0]) | (states & a.stay);
-    return before;
+    return (((states >> 1) & a.advance[1]) & may_fill) |
+           ((((states >> 1) & a.advance[0]) | (states & a.stay)) & may_empty);
 }
 
 // Exact line solving: 1 when no placement agrees with the cells; otherwise the open cells that

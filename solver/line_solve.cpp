@@ -23,30 +23,13 @@ int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a)
     return 0;
 }
 
-namespace {
-
-// All ones when the cell may hold the value, else none: a filled cell may not be empty, and so on.
-inline std::uint32_t may(std::uint32_t ruled_out, i32 p) { return ((ruled_out >> p) & 1u) - 1u; }
-
-inline std::uint32_t step(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill, std::uint32_t may_empty)
-{
-    return (((states & a.advance[1]) << 1) & may_fill) | ((((states & a.advance[0]) << 1) | (states & a.stay)) & may_empty);
-}
-
-inline std::uint32_t back(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill, std::uint32_t may_empty)
-{
-    return (((states >> 1) & a.advance[1]) & may_fill) | ((((states >> 1) & a.advance[0]) | (states & a.stay)) & may_empty);
-}
-
-}  // namespace
-
 int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must_fill,
                     std::uint32_t& must_empty)
 {
     const i32 N = a.length;
     std::uint32_t forward[GRID_SIZE];
     forward[0] = 1;
-    for (i32 p = 1; p <= N; ++p) forward[p] = step(a, forward[p - 1], may(cells.empty, p), may(cells.filled, p));
+    for (i32 p = 1; p <= N; ++p) forward[p] = automaton_step(a, forward[p - 1], may_hold(cells.empty, p), may_hold(cells.filled, p));
     must_fill = must_empty = 0;
     if (!(forward[N] & a.accept)) return 1;
     const std::uint32_t open = bits_between(1, N) & ~(cells.filled | cells.empty);
@@ -54,13 +37,13 @@ int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must
     const i32 lowest = std::countr_zero(open);
     std::uint32_t states = a.accept;  // after cell p, those from which the end is reached
     for (i32 p = N; p >= lowest; --p) {
-        const std::uint32_t may_fill = may(cells.empty, p), may_empty = may(cells.filled, p);
+        const std::uint32_t may_fill = may_hold(cells.empty, p), may_empty = may_hold(cells.filled, p);
         if (open & (1u << p)) {
             const std::uint32_t before = forward[p - 1];
             if (!(((before & a.advance[1]) << 1) & states)) must_empty |= 1u << p;
             if (!((((before & a.advance[0]) << 1) | (before & a.stay)) & states)) must_fill |= 1u << p;
         }
-        states = back(a, states, may_fill, may_empty);
+        states = automaton_back(a, states, may_fill, may_empty);
     }
     return 0;
 }
@@ -74,19 +57,19 @@ LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uin
         if (!group) continue;
         const i32 lowest = std::countr_zero(group);
         after[N] = a.accept;
-        for (i32 p = N; p > lowest; --p) after[p - 1] = back(a, after[p], may(cells.empty, p), may(cells.filled, p));
+        for (i32 p = N; p > lowest; --p) after[p - 1] = automaton_back(a, after[p], may_hold(cells.empty, p), may_hold(cells.filled, p));
         // Left to right: a cell may go when, with it open, no path passes it between the cells
         // before it (as they stand now) and the cells after it (as they stood at the pass's start,
         // and still stand).
         std::uint32_t states = 1;
-        for (i32 p = 1; p < lowest; ++p) states = step(a, states, may(cells.empty, p), may(cells.filled, p));
+        for (i32 p = 1; p < lowest; ++p) states = automaton_step(a, states, may_hold(cells.empty, p), may_hold(cells.filled, p));
         for (i32 p = lowest; p <= N; ++p) {
             const std::uint32_t bit = 1u << p;
-            if ((group & bit) && !(step(a, states, ~0u, ~0u) & after[p])) {
+            if ((group & bit) && !(automaton_step(a, states, ~0u, ~0u) & after[p])) {
                 cells.filled &= ~bit;
                 cells.empty &= ~bit;
             }
-            states = step(a, states, may(cells.empty, p), may(cells.filled, p));
+            states = automaton_step(a, states, may_hold(cells.empty, p), may_hold(cells.filled, p));
         }
     }
     return cells;

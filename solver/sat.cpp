@@ -100,14 +100,23 @@ void bump_var(i32 v)
 
 inline SatWatcher* watch_data(i32 lit) { return &S.pool[S.active_pool][S.watches[lit].offset]; }
 
-void compact_watches()
+// Whether, when the lists are laid out anew, each can have half as much room again as it
+// holds; otherwise each gets just its size.
+bool watch_room_fits()
 {
     const i32 lits = 2 * S.num_vars;
     std::uint64_t used = 0;
     for (i32 p = 0; p < lits; ++p) used += S.watches[p].size;
-    // Half as much room again for each list when that fits, else none.
-    const bool roomy = used + used / 2 + 4u * static_cast<std::uint64_t>(lits) <= S.pool_limit;
     assert(used <= S.pool_limit);
+    return used + used / 2 + 4u * static_cast<std::uint64_t>(lits) <= S.pool_limit;
+}
+
+inline u32 watch_cap(u32 size, bool roomy) { return roomy ? size + size / 2 + 4 : size; }
+
+void compact_watches()
+{
+    const i32 lits = 2 * S.num_vars;
+    const bool roomy = watch_room_fits();
     const i32 from = S.active_pool;
     const i32 to = 1 - from;
     u32 top = 0;
@@ -116,7 +125,7 @@ void compact_watches()
         const SatWatcher* old = &S.pool[from][list.offset];
         std::copy(old, old + list.size, &S.pool[to][top]);
         list.offset = top;
-        list.cap = roomy ? list.size + list.size / 2 + 4 : list.size;
+        list.cap = watch_cap(list.size, roomy);
         top += list.cap;
     }
     S.active_pool = to;
@@ -173,15 +182,12 @@ void rebuild_watches()
         ++S.watches[sat_not(c[0])].size;
         ++S.watches[sat_not(c[1])].size;
     }
-    std::uint64_t used = 0;
-    for (i32 p = 0; p < lits; ++p) used += S.watches[p].size;
-    const bool roomy = used + used / 2 + 4u * static_cast<std::uint64_t>(lits) <= S.pool_limit;
-    assert(used <= S.pool_limit);
+    const bool roomy = watch_room_fits();
     u32 top = 0;
     for (i32 p = 0; p < lits; ++p) {
         SatWatchList& list = S.watches[p];
         list.offset = top;
-        list.cap = roomy ? list.size + list.size / 2 + 4 : list.size;
+        list.cap = watch_cap(list.size, roomy);
         top += list.cap;
         list.size = 0;
     }
@@ -376,17 +382,11 @@ u32 propagate_all()
 
 // ---- reasons of the lines ------------------------------------------------------
 
-// Whether no placement of the line agrees with these cells.
-inline bool line_refutes(const SatLine& l, u32 filled, u32 empty)
-{
-    u32 must_fill = 0, must_empty = 0;
-    return automaton_solve(l.automaton, {filled, empty}, must_fill, must_empty) != 0;
-}
-
 inline i32 position_in(i32 v, i32 line) { return S.pos_of[v][S.line_of[v][0] == line ? 0 : 1]; }
 
 // Thins the assigned cells of a line that are on the trail before `before` to a set that still
 // refutes the line, together with the cell of `extra` set to extra_filled when extra is not -1.
+// The line solving that forced the cell, or found the conflict, refuted the line with them all.
 // Cells of later decision levels are tried for dropping first, so that old ones stay. Writes the
 // negations of the cells kept to out and returns how many.
 i32 thin_reason(i32 line, i32 before, i32 extra, bool extra_filled, i32* out)
@@ -406,7 +406,6 @@ i32 thin_reason(i32 line, i32 before, i32 extra, bool extra_filled, i32* out)
         }
     }
     if (extra >= 0) (extra_filled ? filled : empty) |= 1u << position_in(extra, line);
-    assert(line_refutes(l, filled, empty));
     // Two groups: the cells of the latest decision level, then the rest.
     i32 latest = 0;
     for (i32 i = 0; i < count; ++i) latest = std::max(latest, S.level[l.var[cells[i]]]);

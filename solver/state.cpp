@@ -64,7 +64,6 @@ const SolverStatField solver_stat_fields[] = {
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},
     {"variables", &SolverStats::variables},
-    {"clauses", &SolverStats::clauses},
     {"decisions", &SolverStats::decisions},
     {"conflicts", &SolverStats::conflicts},
     {"propagations", &SolverStats::propagations},

@@ -99,8 +99,7 @@ struct SolverStats {
     std::int64_t refutations;     // of them answered by a proof that none exists
     std::int64_t reused;          // cells of the first solution settled by a solution already found
     std::int64_t backbone;        // open cells proved the same in every solution
-    std::int64_t variables;       // of the clause form of the puzzle
-    std::int64_t clauses;
+    std::int64_t variables;       // the solver's, one an open cell
     std::int64_t decisions;
     std::int64_t conflicts;       // each one a learned clause
     std::int64_t propagations;

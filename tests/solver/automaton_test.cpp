@@ -10,14 +10,6 @@
 
 namespace {
 
-// The compiled form of a clue: a zero before and after the blocks.
-std::vector<i32> compiled(const Clue& clue)
-{
-    std::vector<i32> len(CLUE_SLOTS, 0);
-    for (std::size_t k = 0; k < clue.size() && k < MAX_CLUES; ++k) len[k + 1] = clue[k];
-    return len;
-}
-
 LineMasks masks_of_cells(const Cells& cells, int n)
 {
     LineMasks m{0, 0};
@@ -85,7 +77,7 @@ TEST(Automaton, SolvesLinesExactlyAsEnumerationDoes)
         if (clue.size() > MAX_CLUES) clue.resize(MAX_CLUES);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": N " + std::to_string(n) +
                      ", clue " + clue_text({clue}) + ", cells " + cells_text(cells, n));
-        const std::vector<i32> len = compiled(clue);
+        const std::vector<i32> len = compiled_clue(clue);
         LineAutomaton a;
         const int too_long = make_automaton(n, len.data(), static_cast<i32>(clue.size()), a);
         ASSERT_EQ(too_long, clue_cells(clue) > n ? 1 : 0);
@@ -123,7 +115,7 @@ TEST(Automaton, ThinsRefutedCellsToASetWithoutASpareCell)
         if (enumerate_forced(n, clue, cells).feasible) continue;
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": N " + std::to_string(n) +
                      ", clue " + clue_text({clue}) + ", cells " + cells_text(cells, n));
-        const std::vector<i32> len = compiled(clue);
+        const std::vector<i32> len = compiled_clue(clue);
         LineAutomaton a;
         ASSERT_EQ(make_automaton(n, len.data(), static_cast<i32>(clue.size()), a), 0);
         // Up to three groups of random cells; the rest may not be dropped.
@@ -154,7 +146,7 @@ TEST(Automaton, ThinsRefutedCellsToASetWithoutASpareCell)
 // alone rules out the clue 1 on a line that already holds a filled cell at 3.
 TEST(Automaton, EarlierGroupsGoFirst)
 {
-    const std::vector<i32> len = compiled({1});
+    const std::vector<i32> len = compiled_clue({1});
     LineAutomaton a;
     ASSERT_EQ(make_automaton(5, len.data(), 1, a), 0);
     const LineMasks cells{(1u << 1) | (1u << 3) | (1u << 5), 0};

@@ -64,6 +64,14 @@ inline void set_line_states(i32 rows, i32 cols)
     std::fill(std::begin(solver_state.col_state), std::end(solver_state.col_state), cols);
 }
 
+// A clue as the clue compilation lays it out: a zero before and after the blocks.
+inline std::vector<i32> compiled_clue(const Clue& clue)
+{
+    std::vector<i32> len(CLUE_SLOTS, 0);
+    for (std::size_t k = 0; k < clue.size() && k < MAX_CLUES; ++k) len[k + 1] = clue[k];
+    return len;
+}
+
 // ---- brute force ---------------------------------------------------------
 
 inline Clue runs_of(const std::vector<i32>& cells)  // cells from index 0

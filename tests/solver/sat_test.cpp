@@ -22,13 +22,6 @@ struct Problem {
     int vars = 0;
 };
 
-std::vector<i32> compiled(const Clue& clue)
-{
-    std::vector<i32> len(CLUE_SLOTS, 0);
-    for (std::size_t k = 0; k < clue.size(); ++k) len[k + 1] = clue[k];
-    return len;
-}
-
 // Loads the lines into a reset solver; 0 when a clue does not fit its line.
 int load(const Problem& p)
 {
@@ -42,7 +35,7 @@ int load(const Problem& p)
             var[i] = p.var[r][c];
             if (var[i] < 0) (p.fixed[r][c] == CELL_FILLED ? filled : empty) |= 1u << i;
         }
-        const std::vector<i32> len = compiled(clue);
+        const std::vector<i32> len = compiled_clue(clue);
         ok &= sat_add_line(n, len.data(), static_cast<i32>(clue.size()), var, filled, empty);
     };
     for (int c = 0; c < p.w; ++c) add(p.h, p.cols[c], [c](int i) { return std::pair{i - 1, c}; });

@@ -98,7 +98,8 @@ void separate_varying_cells()
     // "Some candidate takes the value not yet seen", switched on by a variable of its own. Each
     // such clause implies the ones before it, as the candidates only shrink, so one switch
     // serves them all, and each clause is added where the last search stopped: the solution
-    // just found breaks it, and the search goes on from the deepest level that allows.
+    // just found breaks it, and the search goes on from the deepest level that allows. Each
+    // candidate is tried first with the value not yet seen, whatever the search last gave it.
     const i32 on = sat_lit(sat_new_var(), true);
     sat_set_decision(sat_var(on), false);
     bool first = true;
@@ -110,6 +111,7 @@ void separate_varying_cells()
             const bool other = L.seen[var][0] != 0;
             clause[k + 1] = sat_lit(var, other);
             sat_set_phase(var, other);
+            sat_pin_phase(var, true);
         }
         if (first)
             sat_add_clause(clause, count + 1);
@@ -126,10 +128,16 @@ void separate_varying_cells()
             break;
         }
         i32 kept = 0;
-        for (i32 k = 0; k < count; ++k)
-            if (!varies(L.candidates[k])) L.candidates[kept++] = L.candidates[k];
+        for (i32 k = 0; k < count; ++k) {
+            const i32 var = L.candidates[k];
+            if (!varies(var))
+                L.candidates[kept++] = var;
+            else
+                sat_pin_phase(var, false);
+        }
         count = kept;
     }
+    for (i32 k = 0; k < count; ++k) sat_pin_phase(L.candidates[k], false);
     const i32 off = sat_not(on);
     sat_add_clause(&off, 1);
 }

@@ -265,7 +265,7 @@ void cancel_until(i32 level)
         const i32 v = sat_var(lit);
         S.value[lit] = 0;
         S.value[sat_not(lit)] = 0;
-        S.phase[v] = (lit & 1) == 0;
+        if (!S.pinned[v]) S.phase[v] = (lit & 1) == 0;
         S.reason[v] = SAT_NO_CLAUSE;
         S.explained_size[v] = 0;
         for (int k = 0; k < 2; ++k) {
@@ -678,6 +678,11 @@ double luby(i32 i)
 
 constexpr i32 SEARCH_UNKNOWN = -1;
 
+inline bool branch_value(i32 v)
+{
+    return (S.longest_trail > 0 && !S.pinned[v] ? S.target[v] : S.phase[v]) != 0;
+}
+
 // One restart's worth of search: SAT_SATISFIABLE, SAT_UNSATISFIABLE or SEARCH_UNKNOWN when
 // the conflict budget is spent.
 i32 search_until(std::int64_t budget)
@@ -691,6 +696,10 @@ i32 search_until(std::int64_t budget)
             if (S.levels == 0) {
                 S.ok = false;
                 return SAT_UNSATISFIABLE;
+            }
+            if (S.trail_size > S.longest_trail) {
+                S.longest_trail = S.trail_size;
+                for (i32 i = 0; i < S.trail_size; ++i) S.target[sat_var(S.trail[i])] = (S.trail[i] & 1) == 0;
             }
             i32 size = 0;
             u32 lbd = 0;
@@ -730,7 +739,7 @@ i32 search_until(std::int64_t budget)
             while (S.heap_size > 0) {
                 const i32 v = heap_pop();
                 if (S.value[2 * v] == 0 && S.decision[v]) {
-                    next = sat_lit(v, S.phase[v] != 0);
+                    next = sat_lit(v, branch_value(v));
                     break;
                 }
             }
@@ -779,6 +788,7 @@ void sat_reset()
     S.pool_limit = SAT_WATCH_POOL;
     S.restart_count = 0;
     S.num_wishes = 0;
+    S.longest_trail = 0;
     S.num_lines = 0;
     S.queue_head = 0;
     S.queue_size = 0;
@@ -821,6 +831,8 @@ i32 sat_new_var()
     S.level[v] = 0;
     S.reason[v] = SAT_NO_CLAUSE;
     S.phase[v] = 0;
+    S.target[v] = 0;
+    S.pinned[v] = 0;
     S.seen[v] = 0;
     S.activity[v] = 0;
     S.heap_pos[v] = -1;
@@ -840,6 +852,8 @@ void sat_set_decision(i32 var, bool branch)
     S.decision[var] = branch ? 1 : 0;
     if (branch && S.value[2 * var] == 0) heap_insert(var);
 }
+
+void sat_pin_phase(i32 var, bool pinned) { S.pinned[var] = pinned ? 1 : 0; }
 
 void sat_set_phase(i32 var, bool value)
 {
@@ -937,6 +951,7 @@ i32 sat_solve(const i32* assumptions, i32 count)
     grant_wishes();
     std::copy(assumptions, assumptions + count, S.assumptions);
     S.num_assumptions = count;
+    S.longest_trail = 0;
     for (;;) {
         const double limit = luby(S.restart_count) * RESTART_UNIT;
         const i32 result = search_until(static_cast<std::int64_t>(limit));

@@ -5,9 +5,12 @@
 // line's cells assigned before it, thinned to a minimal set that still forces it, and is worked
 // out only when conflict analysis asks for it. The rest is conflict-driven search as usual:
 // watched literals, one learned clause per conflict (first unique implication point, minimised),
-// activity-ordered branching with saved phases, restarts and a periodic clean-up of the learned
-// clauses. Clauses may be added between searches. Each search takes assumptions; the levels of a
-// leading run of assumptions shared with the previous search are kept rather than decided again.
+// activity-ordered branching, restarts and a periodic clean-up of the learned clauses. A
+// decision gives its variable the value it had on the longest trail that this search has seen
+// end in a conflict (before the first conflict, its last value), so that restarts keep coming
+// back to the assignment nearest to a solution; a caller may pin the value tried first instead.
+// Clauses may be added between searches. Each search takes assumptions; the levels of a leading
+// run of assumptions shared with the previous search are kept rather than decided again.
 #pragma once
 
 #include <cstdint>
@@ -69,7 +72,10 @@ struct SatState {
     i32 level[SAT_MAX_VARS];
     u32 reason[SAT_MAX_VARS];          // a clause, SAT_LINE | line, or SAT_NO_CLAUSE
     i32 trail_pos[SAT_MAX_VARS];       // where on the trail the variable was assigned
-    std::int8_t phase[SAT_MAX_VARS];   // the value tried first when branching: 1 true, 0 false
+    std::int8_t phase[SAT_MAX_VARS];   // the value last assigned, or asked for: 1 true, 0 false
+    std::int8_t target[SAT_MAX_VARS];  // the value on the longest conflicting trail
+    std::int8_t pinned[SAT_MAX_VARS];  // 1: branching tries phase, not target
+    i32 longest_trail;                 // of this search's conflicts, 0 before the first
     std::int8_t seen[SAT_MAX_VARS];    // scratch of the conflict analysis
     std::int8_t decision[SAT_MAX_VARS];  // 1: may be branched on
     i32 line_of[SAT_MAX_VARS][2];      // the lines through the variable's cell, -1 for none
@@ -151,6 +157,8 @@ int sat_add_conflict(const i32* lits, i32 count);
 // SAT_UNSATISFIABLE when nothing satisfies the constraints and the assumptions together.
 i32 sat_solve(const i32* assumptions, i32 count);
 void sat_set_phase(i32 var, bool value);
+// A pinned variable keeps the phase asked for, whatever it is assigned, until unpinned.
+void sat_pin_phase(i32 var, bool pinned);
 void sat_set_decision(i32 var, bool branch);
 
 inline bool sat_true(i32 lit) { return sat_state.value[lit] > 0; }

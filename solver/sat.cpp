@@ -451,7 +451,8 @@ constexpr std::int8_t NEEDED = 3;     // not implied by them
 
 // Whether the literal of the learned clause follows from its other literals through reasons:
 // a depth-first walk over reasons that stops at literals of the clause, remembering both
-// outcomes for the rest of the analysis.
+// outcomes for the rest of the analysis. A line's reason not yet worked out counts as not
+// implied: thinning it for this walk alone costs more than the shorter clause saves.
 bool redundant(i32 lit, u32 levels_in_clause, i32& clear_count)
 {
     i32 top = 0;
@@ -474,7 +475,8 @@ bool redundant(i32 lit, u32 levels_in_clause, i32& clear_count)
         ++S.stack_next[top - 1];
         const i32 u = sat_var(c[k]);
         if (u == v || S.level[u] == 0 || S.seen[u] == IN_CLAUSE || S.seen[u] == REMOVABLE) continue;
-        if (S.seen[u] == NEEDED || S.reason[u] == SAT_NO_CLAUSE || !(abstract_level(u) & levels_in_clause)) {
+        const bool unexplained = (S.reason[u] & SAT_LINE) && S.explained_size[u] == 0;
+        if (S.seen[u] == NEEDED || S.reason[u] == SAT_NO_CLAUSE || unexplained || !(abstract_level(u) & levels_in_clause)) {
             for (i32 m = 1; m < top; ++m) {
                 S.seen[S.stack[m]] = NEEDED;
                 S.to_clear[clear_count++] = S.stack[m];

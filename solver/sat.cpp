@@ -19,7 +19,6 @@ constexpr u32 HEADER_LEARNT = 1u;
 constexpr u32 HEADER_DELETED = 2u;
 constexpr i32 CLAUSE_WORDS = 2;  // header (size << 2 | flags), then the LBD
 constexpr double VAR_DECAY = 0.95;
-constexpr i32 RESTART_UNIT = 100;  // conflicts, times the Luby sequence
 
 // ---- clauses --------------------------------------------------------------
 
@@ -756,6 +755,25 @@ i32 search_until(std::int64_t budget)
     }
 }
 
+// Sets the values tried first afresh and forgets the longest trail: the k-th time in a search
+// to the opposite of the longest trail's values when k is odd, to random ones when it is even.
+void rephase(i32 k)
+{
+    ++solver_stats.rephases;
+    for (i32 v = 0; v < S.num_vars; ++v) {
+        if (S.pinned[v]) continue;
+        if (k % 2 == 1) {
+            S.phase[v] = S.target[v] ? 0 : 1;
+        } else {
+            S.random ^= S.random << 13;  // xorshift64
+            S.random ^= S.random >> 7;
+            S.random ^= S.random << 17;
+            S.phase[v] = static_cast<std::int8_t>(S.random & 1u);
+        }
+    }
+    S.longest_trail = 0;
+}
+
 void grant_wishes()
 {
     for (i32 k = 0; k < S.num_wishes; ++k) S.phase[S.wished_var[k]] = S.wished_value[k];
@@ -785,6 +803,9 @@ void sat_reset()
     S.conflicts = 0;
     S.next_reduce = 2000;
     S.reduce_interval = 2000;
+    S.rephase_interval = 2000;
+    S.restart_unit = 100;
+    S.random = 88172645463325252u;
     S.arena_limit = SAT_ARENA_WORDS;
     S.clause_limit = SAT_MAX_CLAUSES;
     S.pool_limit = SAT_WATCH_POOL;
@@ -954,11 +975,17 @@ i32 sat_solve(const i32* assumptions, i32 count)
     std::copy(assumptions, assumptions + count, S.assumptions);
     S.num_assumptions = count;
     S.longest_trail = 0;
+    i32 rephases = 0;
+    std::int64_t next_rephase = S.conflicts + S.rephase_interval;
     for (;;) {
-        const double limit = luby(S.restart_count) * RESTART_UNIT;
+        const double limit = luby(S.restart_count) * static_cast<double>(S.restart_unit);
         const i32 result = search_until(static_cast<std::int64_t>(limit));
         if (result != SEARCH_UNKNOWN) return result;
         ++S.restart_count;
         ++solver_stats.restarts;
+        if (S.conflicts >= next_rephase) {
+            rephase(++rephases);
+            next_rephase = S.conflicts + S.rephase_interval * (rephases + 1);
+        }
     }
 }

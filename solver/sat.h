@@ -9,6 +9,9 @@
 // decision gives its variable the value it had on the longest trail that this search has seen
 // end in a conflict (before the first conflict, its last value), so that restarts keep coming
 // back to the assignment nearest to a solution; a caller may pin the value tried first instead.
+// A search that goes on long without an answer may be stuck far from every solution, so now and
+// then (after 2,000 conflicts, 4,000 more, 6,000 more, ...) it starts afresh from other values:
+// alternately the opposite of the longest trail's and random ones.
 // Clauses may be added between searches. Each search takes assumptions; the levels of a leading
 // run of assumptions shared with the previous search are kept rather than decided again.
 #pragma once
@@ -133,6 +136,9 @@ struct SatState {
     std::int64_t conflicts;
     std::int64_t next_reduce;      // a clean-up at this many conflicts
     std::int64_t reduce_interval;  // and the next one this many later
+    std::int64_t restart_unit;      // conflicts, times the Luby sequence 1, 1, 2, 1, 1, 2, 4, ...
+    std::int64_t rephase_interval;  // conflicts of a search before its first fresh start
+    std::uint64_t random;          // state of the random values of a fresh start
     i32 restart_count;
     u32 arena_limit;
     i32 clause_limit;

@@ -69,6 +69,7 @@ const SolverStatField solver_stat_fields[] = {
     {"propagations", &SolverStats::propagations},
     {"restarts", &SolverStats::restarts},
     {"reductions", &SolverStats::reductions},
+    {"rephases", &SolverStats::rephases},
 };
 const int solver_stat_field_count = sizeof solver_stat_fields / sizeof solver_stat_fields[0];
 

@@ -105,6 +105,7 @@ struct SolverStats {
     std::int64_t propagations;
     std::int64_t restarts;
     std::int64_t reductions;      // clean-ups of the learned clauses
+    std::int64_t rephases;        // fresh starts of a long search from other values
 };
 
 extern SolverStats solver_stats;

@@ -195,8 +195,9 @@ long count_by_blocking(const Puzzle& puzzle, bool small_tables)
     sat_reset();
     if (small_tables) {
         SatState& s = sat_state;
-        // Room for the blocking clauses and a few dozen learned ones.
+        // Room for the blocking clauses and a few dozen learned ones; fresh starts all the time.
         s.next_reduce = s.reduce_interval = 3;
+        s.restart_unit = s.rephase_interval = 1;
         s.clause_limit = 150;
         s.arena_limit = 12000;
         s.pool_limit = 4 * 150;
@@ -217,7 +218,7 @@ TEST(Sat, EnumeratesEverySolutionWithItsTablesKeptSmall)
 {
     const std::uint64_t seed = test_seed();
     long total = 0;
-    std::int64_t reductions = 0;
+    std::int64_t reductions = 0, rephases = 0;
     for (int i = 0; i < 200 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const int h = uniform(rng, 5, 8), w = uniform(rng, 5, 8);
@@ -230,14 +231,16 @@ TEST(Sat, EnumeratesEverySolutionWithItsTablesKeptSmall)
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(puzzle));
         const PuzzleAnswer a = enumerate_solutions(puzzle);
         if (a.solutions > 100) continue;
-        const std::int64_t before = solver_stats.reductions;
+        const std::int64_t before = solver_stats.reductions, rephases_before = solver_stats.rephases;
         EXPECT_EQ(count_by_blocking(puzzle, true), a.solutions);
         reductions += solver_stats.reductions - before;
+        rephases += solver_stats.rephases - rephases_before;
         EXPECT_EQ(count_by_blocking(puzzle, false), a.solutions);
         total += a.solutions;
     }
         EXPECT_GT(total, 1000) << "too few solutions to exercise anything";
     EXPECT_GT(reductions, 100) << "the clean-ups hardly ran";
+    EXPECT_GT(rephases, 100) << "the fresh starts hardly ran";
 }
 
 }  // namespace

@@ -134,11 +134,11 @@ struct SatState {
 
     // Restarts and clean-ups. The limits are the capacities, unless a test asks for less.
     std::int64_t conflicts;
-    std::int64_t next_reduce;      // a clean-up at this many conflicts
-    std::int64_t reduce_interval;  // and the next one this many later
+    std::int64_t next_reduce;       // a clean-up at this many conflicts
+    std::int64_t reduce_interval;   // and the next one this many later
     std::int64_t restart_unit;      // conflicts, times the Luby sequence 1, 1, 2, 1, 1, 2, 4, ...
     std::int64_t rephase_interval;  // conflicts of a search before its first fresh start
-    std::uint64_t random;          // state of the random values of a fresh start
+    std::uint64_t random;           // state of the random values of a fresh start
     i32 restart_count;
     u32 arena_limit;
     i32 clause_limit;

@@ -256,7 +256,9 @@ void clear_line_queue()
     }
 }
 
-void cancel_until(i32 level)
+// Takes back the levels above `level`; the values taken back become the variables' phases
+// unless `save_phase` is false (a trial's values are not the search's).
+void cancel_until(i32 level, bool save_phase = true)
 {
     if (S.levels <= level) return;
     for (i32 i = S.trail_size - 1; i >= S.trail_lim[level]; --i) {
@@ -264,7 +266,7 @@ void cancel_until(i32 level)
         const i32 v = sat_var(lit);
         S.value[lit] = 0;
         S.value[sat_not(lit)] = 0;
-        if (!S.pinned[v]) S.phase[v] = (lit & 1) == 0;
+        if (save_phase && !S.pinned[v]) S.phase[v] = (lit & 1) == 0;
         S.reason[v] = SAT_NO_CLAUSE;
         S.explained_size[v] = 0;
         for (int k = 0; k < 2; ++k) {
@@ -354,6 +356,36 @@ u32 propagate_clauses()
     return conflict;
 }
 
+// Line solving of a line as its cells stand. The same line often stands the same way again,
+// above all in the trials of a lookahead, so results are remembered in a table that keeps the
+// latest result for each slot; an entry holds for the puzzle loaded when it was written.
+struct LineResult {
+    std::uint64_t key;     // the puzzle's generation, the line and its cells; 0 for none
+    std::uint64_t result;  // must_fill, must_empty (25 bits each, position p at bit p - 1), failed
+};
+constexpr u32 LINE_CACHE_BITS = 14;
+LineResult line_cache[1u << LINE_CACHE_BITS];
+std::uint64_t line_generation = 0;  // of the puzzle loaded, 1 to 255
+
+inline bool solve_line(i32 line, const SatLine& l, u32& must_fill, u32& must_empty)
+{
+    static_assert(GRID_SIZE - 2 <= 25 && SAT_MAX_LINES <= 64, "a line's cells and number fill a key");
+    const std::uint64_t key = (line_generation << 56) | (std::uint64_t{static_cast<u32>(line)} << 50) |
+                              (std::uint64_t{l.filled >> 1} << 25) | (l.empty >> 1);
+    LineResult& slot = line_cache[(key * 0x9e3779b97f4a7c15u) >> (64 - LINE_CACHE_BITS)];
+    constexpr std::uint64_t MASK = (1u << 25) - 1;
+    if (slot.key == key) {
+        must_fill = static_cast<u32>(slot.result & MASK) << 1;
+        must_empty = static_cast<u32>((slot.result >> 25) & MASK) << 1;
+        return (slot.result >> 50) != 0;
+    }
+    const bool failed = automaton_solve(l.automaton, {l.filled, l.empty}, must_fill, must_empty) != 0;
+    slot.key = key;
+    slot.result = std::uint64_t{must_fill >> 1} | (std::uint64_t{must_empty >> 1} << 25) |
+                  (std::uint64_t{failed} << 50);
+    return failed;
+}
+
 // Propagates through clauses and lines until nothing follows; returns the conflict, a clause or
 // SAT_LINE | line, or SAT_NO_CLAUSE. Clauses go first, as they cost least.
 u32 propagate_all()
@@ -368,7 +400,7 @@ u32 propagate_all()
         SatLine& l = S.lines[line];
         l.queued = false;
         u32 must_fill = 0, must_empty = 0;
-        if (automaton_solve(l.automaton, {l.filled, l.empty}, must_fill, must_empty)) {
+        if (solve_line(line, l, must_fill, must_empty)) {
             clear_line_queue();
             return SAT_LINE | static_cast<u32>(line);
         }
@@ -684,12 +716,59 @@ inline bool branch_value(i32 v)
     return (S.longest_trail > 0 && !S.pinned[v] ? S.target[v] : S.phase[v]) != 0;
 }
 
+// Chooses the next decision by trying the most active open variables both ways, each trial a
+// level of its own that is taken back: the variable whose trials decide the most cells (the
+// product of the two counts, then their sum) is decided, with the value that decides more.
+// Returns the literal, or -1 with `conflict` set when a trial failed; its level then stays,
+// for the conflict to be learned from like any other.
+i32 lookahead(u32& conflict)
+{
+    i32 tried[SAT_MAX_LOOKAHEAD];
+    i32 n = 0;
+    while (n < S.lookahead_width && S.heap_size > 0) {
+        const i32 v = heap_pop();
+        if (S.value[2 * v] == 0 && S.decision[v]) tried[n++] = v;
+    }
+    conflict = SAT_NO_CLAUSE;
+    i32 best = -1;
+    std::int64_t best_score = -1;
+    bool best_value = false;
+    for (i32 i = 0; i < n && conflict == SAT_NO_CLAUSE; ++i) {
+        const i32 v = tried[i];
+        i32 decided[2] = {0, 0};
+        for (i32 value = 0; value < 2; ++value) {
+            ++solver_stats.trials;
+            new_level();
+            assign(sat_lit(v, value != 0), SAT_NO_CLAUSE);
+            conflict = propagate_all();
+            if (conflict != SAT_NO_CLAUSE) {
+                ++solver_stats.failed_trials;
+                break;
+            }
+            decided[value] = S.trail_size - S.trail_lim[S.levels - 1];
+            cancel_until(S.levels - 1, false);
+        }
+        if (conflict != SAT_NO_CLAUSE) break;
+        const std::int64_t score = std::int64_t{decided[0]} * decided[1] + decided[0] + decided[1];
+        if (score > best_score) {
+            best_score = score;
+            best = v;
+            best_value = decided[1] > decided[0];
+        }
+    }
+    for (i32 i = 0; i < n; ++i)
+        if (S.value[2 * tried[i]] == 0) heap_insert(tried[i]);
+    return conflict == SAT_NO_CLAUSE && best >= 0 ? sat_lit(best, best_value) : -1;
+}
+
 // One restart's worth of search: SAT_SATISFIABLE, SAT_UNSATISFIABLE or SEARCH_UNKNOWN when
 // the conflict budget is spent.
 i32 search_until(std::int64_t budget)
 {
+    u32 failed = SAT_NO_CLAUSE;  // the conflict of a lookahead's trial, not yet learned from
     for (;;) {
-        const u32 conflict = propagate_all();
+        const u32 conflict = failed != SAT_NO_CLAUSE ? failed : propagate_all();
+        failed = SAT_NO_CLAUSE;
         if (conflict != SAT_NO_CLAUSE) {
             ++S.conflicts;
             ++solver_stats.conflicts;
@@ -734,6 +813,13 @@ i32 search_until(std::int64_t budget)
             } else {
                 next = p;
                 break;
+            }
+        }
+        if (next < 0 && S.lookahead_width > 0) {
+            next = lookahead(failed);
+            if (failed != SAT_NO_CLAUSE) {
+                ++solver_stats.decisions;
+                continue;
             }
         }
         if (next < 0) {
@@ -805,6 +891,7 @@ void sat_reset()
     S.reduce_interval = 2000;
     S.rephase_interval = 2000;
     S.restart_unit = 100;
+    S.lookahead_width = SAT_MAX_LOOKAHEAD;
     S.random = 88172645463325252u;
     S.arena_limit = SAT_ARENA_WORDS;
     S.clause_limit = SAT_MAX_CLAUSES;
@@ -813,6 +900,10 @@ void sat_reset()
     S.num_wishes = 0;
     S.longest_trail = 0;
     S.num_lines = 0;
+    if (++line_generation == 256) {  // the oldest entries could pass for new ones
+        line_generation = 1;
+        for (LineResult& slot : line_cache) slot.key = 0;
+    }
     S.queue_head = 0;
     S.queue_size = 0;
 }

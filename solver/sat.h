@@ -32,6 +32,7 @@ constexpr u32 SAT_ARENA_WORDS = 1u << 22;  // clauses: two header words and the 
 constexpr i32 SAT_MAX_CLAUSES = 1 << 18;   // clauses of two or more literals alive at once
 constexpr u32 SAT_WATCH_POOL = 4u * SAT_MAX_CLAUSES;  // every watcher twice over
 constexpr i32 SAT_MAX_EXPLANATION = GRID_SIZE;       // literals of a line's reason
+constexpr i32 SAT_MAX_LOOKAHEAD = 8;                 // variables tried both ways per decision
 
 // ---- literals -------------------------------------------------------------
 // Variables count from 0; literal 2v says v is true, 2v + 1 that it is false.
@@ -138,6 +139,7 @@ struct SatState {
     std::int64_t reduce_interval;   // and the next one this many later
     std::int64_t restart_unit;      // conflicts, times the Luby sequence 1, 1, 2, 1, 1, 2, 4, ...
     std::int64_t rephase_interval;  // conflicts of a search before its first fresh start
+    i32 lookahead_width;            // variables tried both ways per decision, 0 for none
     std::uint64_t random;           // state of the random values of a fresh start
     i32 restart_count;
     u32 arena_limit;

@@ -70,6 +70,8 @@ const SolverStatField solver_stat_fields[] = {
     {"restarts", &SolverStats::restarts},
     {"reductions", &SolverStats::reductions},
     {"rephases", &SolverStats::rephases},
+    {"trials", &SolverStats::trials},
+    {"failed_trials", &SolverStats::failed_trials},
 };
 const int solver_stat_field_count = sizeof solver_stat_fields / sizeof solver_stat_fields[0];
 

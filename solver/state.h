@@ -106,6 +106,8 @@ struct SolverStats {
     std::int64_t restarts;
     std::int64_t reductions;      // clean-ups of the learned clauses
     std::int64_t rephases;        // fresh starts of a long search from other values
+    std::int64_t trials;          // values tried by lookahead before a decision
+    std::int64_t failed_trials;   // of them refuted by propagation alone
 };
 
 extern SolverStats solver_stats;

@@ -195,9 +195,11 @@ long count_by_blocking(const Puzzle& puzzle, bool small_tables)
     sat_reset();
     if (small_tables) {
         SatState& s = sat_state;
-        // Room for the blocking clauses and a few dozen learned ones; fresh starts all the time.
+        // Room for the blocking clauses and a few dozen learned ones; fresh starts all the time,
+        // and a lookahead of one variable, the one branching would take anyway.
         s.next_reduce = s.reduce_interval = 3;
         s.restart_unit = s.rephase_interval = 1;
+        s.lookahead_width = 1;
         s.clause_limit = 150;
         s.arena_limit = 12000;
         s.pool_limit = 4 * 150;
@@ -219,6 +221,7 @@ TEST(Sat, EnumeratesEverySolutionWithItsTablesKeptSmall)
     const std::uint64_t seed = test_seed();
     long total = 0;
     std::int64_t reductions = 0, rephases = 0;
+    const std::int64_t failed_before = solver_stats.failed_trials;
     for (int i = 0; i < 200 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const int h = uniform(rng, 5, 8), w = uniform(rng, 5, 8);
@@ -241,6 +244,7 @@ TEST(Sat, EnumeratesEverySolutionWithItsTablesKeptSmall)
         EXPECT_GT(total, 1000) << "too few solutions to exercise anything";
     EXPECT_GT(reductions, 100) << "the clean-ups hardly ran";
     EXPECT_GT(rephases, 100) << "the fresh starts hardly ran";
+    EXPECT_GT(solver_stats.failed_trials - failed_before, 100) << "no lookahead trial failed";
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The learning engine: the first solution and every cell in which another solution differs,
 // found by existence searches with clause learning over the puzzle's open cells.
 //
+// The first solution in row-major order, empty before filled, is found cell by cell: a cell
+// that the last solution found has empty is empty in the first one too, given the cells before
+// it; otherwise the engine asks for a solution with the cells before it as they are and this one
+// empty, and the cell is filled when there is none. The solutions this walk finds lie far apart,
+// each as far towards "empty" as the cells before it allow, so they already show most of the
+// cells that vary.
+//
 // Which cells some solution differs in does not depend on which solution is first: they are
-// the cells that take both values over all solutions. So the engine first sorts the open cells
-// into those, each seen with both values in solutions found, and the rest, proved the same in
-// every solution. Each search asks for a solution in which some cell not yet seen with both
-// values takes its other value; an answer settles at least one more cell, and "none" settles
-// all that are left, which then hold for good. The first solution in row-major order, empty
-// before filled, is then found cell by cell over the cells that vary: a cell that the last
-// solution found has empty is empty in the first one too, given the cells before it; otherwise
-// the engine asks for a solution with the cells before it as they are and this one empty, and
-// the cell is filled when there is none.
+// the cells that take both values over all solutions. So the engine then sorts the open cells
+// not yet seen with both values into those that vary and those proved the same in every
+// solution. Each search asks for a solution in which some cell not yet seen with both values
+// takes its other value; an answer settles at least one more cell, and "none" settles all that
+// are left.
 #include <utility>
 
 #include "sat.h"
@@ -25,6 +28,7 @@ struct LearningState {
     i32 var[GRID_SIZE][GRID_SIZE];  // variable of each open puzzle cell (r, c), -1 if decided
     i32 open;                       // open cells; their variables are 0 to open - 1, row-major
     std::int8_t value[MAX_OPEN];    // of each open cell in the last solution found, 1 filled
+    std::int8_t first[MAX_OPEN];    // in the first solution
     std::int8_t seen[MAX_OPEN][2];  // the cell took that value (0 empty, 1 filled) in a solution
     i32 candidates[MAX_OPEN];       // cells not yet seen with both values nor proved
     i32 scratch[MAX_OPEN + 1];      // assumptions, or a clause
@@ -88,8 +92,8 @@ i32 ask(const i32* assumptions, i32 count)
     return answer;
 }
 
-// Sorts the open cells into those that vary and those proved the same in every solution,
-// which become clauses of one literal. Needs one solution found.
+// Sorts the open cells not yet seen with both values into those that vary and those proved the
+// same in every solution, which become clauses of one literal. Needs one solution found.
 void separate_varying_cells()
 {
     i32 count = 0;
@@ -152,14 +156,13 @@ i32 pooled_with_empty(i32 var)
     return -1;
 }
 
-// The first solution, over the cells that vary; the others hold their one value already. The
-// solutions found so far answer every question that one of them can.
+// The first solution, into L.first. The solutions found so far answer every question that one
+// of them can.
 void find_first_solution()
 {
     i32 fixed = 0;
     for (i32 var = 0; var < L.open; ++var) sat_set_phase(var, false);
     for (i32 var = 0; var < L.open; ++var) {
-        if (!varies(var)) continue;
         L.scratch[fixed] = sat_lit(var, false);
         if (L.value[var] == 0) {
             ++solver_stats.reused;
@@ -174,6 +177,7 @@ void find_first_solution()
         ++fixed;
     }
     // The last solution taken agrees with every cell fixed, so it is the first solution.
+    for (i32 var = 0; var < L.open; ++var) L.first[var] = L.value[var];
 }
 
 }  // namespace
@@ -193,8 +197,8 @@ void learning_search()
         L.pooled = 0;
         for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
         if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
-        separate_varying_cells();
         find_first_solution();
+        separate_varying_cells();
     }
     s.solution_state = 1;
     for (i32 r = 1; r <= s.height; ++r) {
@@ -205,7 +209,7 @@ void learning_search()
                 mark = s.grid[r][c];
                 continue;
             }
-            mark = L.value[var] ? MARK_FILLED : MARK_EMPTY;
+            mark = L.first[var] ? MARK_FILLED : MARK_EMPTY;
             if (varies(var)) {
                 mark += 2;
                 s.solution_state = 2;

@@ -718,9 +718,9 @@ inline bool branch_value(i32 v)
 
 // Chooses the next decision by trying the most active open variables both ways, each trial a
 // level of its own that is taken back: the variable whose trials decide the most cells (the
-// product of the two counts, then their sum) is decided, with the value that decides more.
-// Returns the literal, or -1 with `conflict` set when a trial failed; its level then stays,
-// for the conflict to be learned from like any other.
+// product of the two counts, then their sum) is decided, with its branching value. Returns the
+// literal, or -1 with `conflict` set when a trial failed; its level then stays, for the
+// conflict to be learned from like any other.
 i32 lookahead(u32& conflict)
 {
     i32 tried[SAT_MAX_LOOKAHEAD];
@@ -732,7 +732,6 @@ i32 lookahead(u32& conflict)
     conflict = SAT_NO_CLAUSE;
     i32 best = -1;
     std::int64_t best_score = -1;
-    bool best_value = false;
     for (i32 i = 0; i < n && conflict == SAT_NO_CLAUSE; ++i) {
         const i32 v = tried[i];
         i32 decided[2] = {0, 0};
@@ -753,12 +752,11 @@ i32 lookahead(u32& conflict)
         if (score > best_score) {
             best_score = score;
             best = v;
-            best_value = decided[1] > decided[0];
         }
     }
     for (i32 i = 0; i < n; ++i)
         if (S.value[2 * tried[i]] == 0) heap_insert(tried[i]);
-    return conflict == SAT_NO_CLAUSE && best >= 0 ? sat_lit(best, best_value) : -1;
+    return conflict == SAT_NO_CLAUSE && best >= 0 ? sat_lit(best, branch_value(best)) : -1;
 }
 
 // One restart's worth of search: SAT_SATISFIABLE, SAT_UNSATISFIABLE or SEARCH_UNKNOWN when

@@ -5,8 +5,10 @@
 // line's cells assigned before it, thinned to a minimal set that still forces it, and is worked
 // out only when conflict analysis asks for it. The rest is conflict-driven search as usual:
 // watched literals, one learned clause per conflict (first unique implication point, minimised),
-// activity-ordered branching, restarts and a periodic clean-up of the learned clauses. A
-// decision gives its variable the value it had on the longest trail that this search has seen
+// branching, restarts and a periodic clean-up of the learned clauses. Each decision is chosen
+// among the most active open variables by trying each both ways: a trial that fails is a
+// conflict learned from, and of the others the variable whose trials decide the most cells is
+// decided. A decision gives its variable the value it had on the longest trail that this search has seen
 // end in a conflict (before the first conflict, its last value), so that restarts keep coming
 // back to the assignment nearest to a solution; a caller may pin the value tried first instead.
 // A search that goes on long without an answer may be stuck far from every solution, so now and

@@ -816,9 +816,10 @@ i32 search_until(std::int64_t budget)
         if (next < 0 && S.lookahead_width > 0) {
             next = lookahead(failed);
             if (failed != SAT_NO_CLAUSE) {
-                ++solver_stats.decisions;
+                ++solver_stats.decisions;  // the failed trial's level stands as a decision
                 continue;
             }
+            if (next >= 0) ++solver_stats.decisions;
         }
         if (next < 0) {
             while (S.heap_size > 0) {

@@ -725,7 +725,8 @@ i32 lookahead(u32& conflict)
 {
     i32 tried[SAT_MAX_LOOKAHEAD];
     i32 n = 0;
-    while (n < S.lookahead_width && S.heap_size > 0) {
+    const i32 width = std::min(S.lookahead_width, SAT_MAX_LOOKAHEAD);
+    while (n < width && S.heap_size > 0) {
         const i32 v = heap_pop();
         if (S.value[2 * v] == 0 && S.decision[v]) tried[n++] = v;
     }

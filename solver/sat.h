@@ -8,9 +8,10 @@
 // branching, restarts and a periodic clean-up of the learned clauses. Each decision is chosen
 // among the most active open variables by trying each both ways: a trial that fails is a
 // conflict learned from, and of the others the variable whose trials decide the most cells is
-// decided. A decision gives its variable the value it had on the longest trail that this search has seen
-// end in a conflict (before the first conflict, its last value), so that restarts keep coming
-// back to the assignment nearest to a solution; a caller may pin the value tried first instead.
+// decided. A decision gives its variable the value it had on the longest trail that this
+// search has seen end in a conflict (before the first conflict, its last value), so that
+// restarts keep coming back to the assignment nearest to a solution; a caller may pin the value
+// tried first instead.
 // A search that goes on long without an answer may be stuck far from every solution, so now and
 // then (after 2,000 conflicts, 4,000 more, 6,000 more, ...) it starts afresh from other values:
 // alternately the opposite of the longest trail's and random ones.
@@ -141,7 +142,7 @@ struct SatState {
     std::int64_t reduce_interval;   // and the next one this many later
     std::int64_t restart_unit;      // conflicts, times the Luby sequence 1, 1, 2, 1, 1, 2, 4, ...
     std::int64_t rephase_interval;  // conflicts of a search before its first fresh start
-    i32 lookahead_width;            // variables tried both ways per decision, 0 for none
+    i32 lookahead_width;            // variables tried both ways a decision, 0 to SAT_MAX_LOOKAHEAD
     std::uint64_t random;           // state of the random values of a fresh start
     i32 restart_count;
     u32 arena_limit;

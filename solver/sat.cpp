@@ -1066,7 +1066,6 @@ i32 sat_solve(const i32* assumptions, i32 count)
     std::copy(assumptions, assumptions + count, S.assumptions);
     S.num_assumptions = count;
     S.longest_trail = 0;
-    S.restart_count = 0;  // each search has restart lengths of its own, short ones first
     i32 rephases = 0;
     std::int64_t next_rephase = S.conflicts + S.rephase_interval;
     for (;;) {

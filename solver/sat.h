@@ -144,7 +144,7 @@ struct SatState {
     std::int64_t rephase_interval;  // conflicts of a search before its first fresh start
     i32 lookahead_width;            // variables tried both ways a decision, 0 to SAT_MAX_LOOKAHEAD
     std::uint64_t random;           // state of the random values of a fresh start
-    i32 restart_count;              // of this search
+    i32 restart_count;
     u32 arena_limit;
     i32 clause_limit;
     u32 pool_limit;

@@ -425,23 +425,25 @@ i32 thin_reason(i32 line, i32 before, i32 extra, bool extra_filled, i32* out)
     const SatLine& l = S.lines[line];
     u32 filled = l.filled, empty = l.empty;
     i32 cells[GRID_SIZE];  // positions of the cells that may be dropped
+    i32 levels[GRID_SIZE];
     i32 count = 0;
-    for (i32 p = 1; p <= l.automaton.length; ++p) {
+    i32 latest = 0;
+    for (u32 rest = (filled | empty) & l.open; rest; rest &= rest - 1) {
+        const i32 p = std::countr_zero(rest);
         const i32 v = l.var[p];
-        if (v < 0 || S.value[2 * v] == 0) continue;
         if (S.trail_pos[v] >= before) {
             filled &= ~(1u << p);
             empty &= ~(1u << p);
         } else if (S.level[v] > 0) {
-            cells[count++] = p;  // cells of level 0 hold for good and are never listed
+            cells[count] = p;  // cells of level 0 hold for good and are never listed
+            levels[count++] = S.level[v];
+            latest = std::max(latest, S.level[v]);
         }
     }
     if (extra >= 0) (extra_filled ? filled : empty) |= 1u << position_in(extra, line);
     // Two groups: the cells of the latest decision level, then the rest.
-    i32 latest = 0;
-    for (i32 i = 0; i < count; ++i) latest = std::max(latest, S.level[l.var[cells[i]]]);
     u32 order[2] = {0, 0};
-    for (i32 i = 0; i < count; ++i) order[S.level[l.var[cells[i]]] == latest ? 0 : 1] |= 1u << cells[i];
+    for (i32 i = 0; i < count; ++i) order[levels[i] == latest ? 0 : 1] |= 1u << cells[i];
     const u32 listed = order[0] | order[1];
     const LineMasks kept = automaton_thin(l.automaton, {filled, empty}, order, 2);
     i32 n = 0;
@@ -922,9 +924,11 @@ int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 fill
     l.empty = empty;
     l.queued = false;
     for (i32 p = 0; p < GRID_SIZE; ++p) l.var[p] = p >= 1 && p <= length ? var[p] : -1;
+    l.open = 0;
     for (i32 p = 1; p <= length; ++p) {
         const i32 v = var[p];
         if (v < 0) continue;
+        l.open |= 1u << p;
         const int side = S.line_of[v][0] < 0 ? 0 : 1;
         assert(S.line_of[v][side] < 0);
         S.line_of[v][side] = line;

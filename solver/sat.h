@@ -68,6 +68,7 @@ struct SatLine {
     i32 var[GRID_SIZE];       // variable of position p, -1 where the cell is decided
     u32 filled;               // decided and assigned cells, bit p for position p
     u32 empty;
+    u32 open;                 // the positions that have a variable
     bool queued;              // waits for line solving
 };
 

@@ -718,6 +718,16 @@ inline bool branch_value(i32 v)
     return (S.longest_trail > 0 && !S.pinned[v] ? S.target[v] : S.phase[v]) != 0;
 }
 
+// The most active variable that may be branched on and is open, taken off the heap; -1 for none.
+i32 pop_open_var()
+{
+    while (S.heap_size > 0) {
+        const i32 v = heap_pop();
+        if (S.value[2 * v] == 0 && S.decision[v]) return v;
+    }
+    return -1;
+}
+
 // Chooses the next decision by trying the most active open variables both ways, each trial a
 // level of its own that is taken back: the variable whose trials decide the most cells (the
 // product of the two counts, then their sum) is decided, with its branching value. Returns the
@@ -728,9 +738,10 @@ i32 lookahead(u32& conflict)
     i32 tried[SAT_MAX_LOOKAHEAD];
     i32 n = 0;
     const i32 width = std::min(S.lookahead_width, SAT_MAX_LOOKAHEAD);
-    while (n < width && S.heap_size > 0) {
-        const i32 v = heap_pop();
-        if (S.value[2 * v] == 0 && S.decision[v]) tried[n++] = v;
+    while (n < width) {
+        const i32 v = pop_open_var();
+        if (v < 0) break;
+        tried[n++] = v;
     }
     conflict = SAT_NO_CLAUSE;
     i32 best = -1;
@@ -825,13 +836,7 @@ i32 search_until(std::int64_t budget)
             if (next >= 0) ++solver_stats.decisions;
         }
         if (next < 0) {
-            while (S.heap_size > 0) {
-                const i32 v = heap_pop();
-                if (S.value[2 * v] == 0 && S.decision[v]) {
-                    next = sat_lit(v, branch_value(v));
-                    break;
-                }
-            }
+            if (const i32 v = pop_open_var(); v >= 0) next = sat_lit(v, branch_value(v));
             // Variables not branched on are normally implied once the others are set.
             for (i32 v = 0; next < 0 && S.trail_size < S.num_vars && v < S.num_vars; ++v)
                 if (S.value[2 * v] == 0) next = sat_lit(v, S.phase[v] != 0);

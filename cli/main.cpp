@@ -90,7 +90,8 @@ find the same first solution (row-major, empty before filled) and the same
 cells in which another solution differs.
   learning    existence searches with clause learning over the open cells:
               first the first solution cell by cell, then which cells take
-              both values over all solutions; fast on large puzzles
+              both values over all solutions (that first, when the first
+              solution is hard to find); fast on large puzzles
   exhaustive  a depth-first search over every assignment in row-major
               order with probing at every node; can take hours on large
               puzzles with few cells fixed by the first stages

@@ -14,6 +14,14 @@
 // solution. Each search asks for a solution in which some cell not yet seen with both values
 // takes its other value; an answer settles at least one more cell, and "none" settles all that
 // are left.
+//
+// On some puzzles the walk's searches are the hard part. Once the walk has spent
+// learning_walk_budget conflicts, the engine sorts the cells first and then goes on with the
+// walk from where it stood. The sorting's solutions lie far apart, so they answer some of the
+// walk's questions, and the clauses it learns shorten the walk's hard refutations; on puzzles
+// whose walk is easy, the walk's own solutions are what makes the sorting short, so it stays
+// first there.
+#include <algorithm>
 #include <utility>
 
 #include "sat.h"
@@ -31,10 +39,12 @@ struct LearningState {
     std::int8_t first[MAX_OPEN];    // in the first solution
     std::int8_t seen[MAX_OPEN][2];  // the cell took that value (0 empty, 1 filled) in a solution
     i32 candidates[MAX_OPEN];       // cells not yet seen with both values nor proved
-    i32 scratch[MAX_OPEN + 1];      // assumptions, or a clause
+    i32 fixed[MAX_OPEN];            // the walk's cells fixed so far, as literals: its assumptions
+    i32 clause[MAX_OPEN + 1];       // of the search for cells that vary
     std::uint64_t pool[POOL_SIZE][POOL_WORDS];  // solutions found, a bit per open cell (1 filled)
     bool agrees[POOL_SIZE];         // the solution agrees with the cells the walk has fixed
     i32 pooled;
+    bool separated;                 // the cells that vary are known
 };
 
 LearningState L;
@@ -108,7 +118,7 @@ void separate_varying_cells()
     sat_set_decision(sat_var(on), false);
     bool first = true;
     while (count > 0) {
-        i32* clause = L.scratch;
+        i32* clause = L.clause;
         clause[0] = sat_not(on);
         for (i32 k = 0; k < count; ++k) {
             const i32 var = L.candidates[k];
@@ -144,6 +154,7 @@ void separate_varying_cells()
     for (i32 k = 0; k < count; ++k) sat_pin_phase(L.candidates[k], false);
     const i32 off = sat_not(on);
     sat_add_clause(&off, 1);
+    L.separated = true;
 }
 
 inline bool pooled_filled(i32 k, i32 var) { return (L.pool[k][var >> 6] >> (var & 63)) & 1u; }
@@ -156,23 +167,44 @@ i32 pooled_with_empty(i32 var)
     return -1;
 }
 
+// Sorts the cells that vary from the rest in the middle of the walk, which has fixed its first
+// `fixed` cells and goes on from the solution in L.value.
+void separate_within_walk(i32 fixed)
+{
+    std::int8_t walk_value[MAX_OPEN];
+    std::copy(L.value, L.value + L.open, walk_value);
+    const i32 pooled = L.pooled;
+    ++solver_stats.early_sorting;
+    separate_varying_cells();
+    std::copy(walk_value, walk_value + L.open, L.value);
+    for (i32 k = pooled; k < L.pooled; ++k) {
+        bool agrees = true;
+        for (i32 f = 0; f < fixed && agrees; ++f)
+            agrees = pooled_filled(k, sat_var(L.fixed[f])) == ((L.fixed[f] & 1) == 0);
+        L.agrees[k] = agrees;
+    }
+    for (i32 var = fixed; var < L.open; ++var) sat_set_phase(var, false);
+}
+
 // The first solution, into L.first. The solutions found so far answer every question that one
 // of them can.
 void find_first_solution()
 {
     i32 fixed = 0;
+    const std::int64_t start = solver_stats.conflicts;
     for (i32 var = 0; var < L.open; ++var) sat_set_phase(var, false);
     for (i32 var = 0; var < L.open; ++var) {
-        L.scratch[fixed] = sat_lit(var, false);
+        if (!L.separated && solver_stats.conflicts - start > learning_walk_budget) separate_within_walk(fixed);
+        L.fixed[fixed] = sat_lit(var, false);
         if (L.value[var] == 0) {
             ++solver_stats.reused;
         } else if (const i32 k = pooled_with_empty(var); k >= 0) {
             ++solver_stats.reused;
             for (i32 v = 0; v < L.open; ++v) L.value[v] = static_cast<std::int8_t>(pooled_filled(k, v));
-        } else if (ask(L.scratch, fixed + 1) == SAT_UNSATISFIABLE) {
-            L.scratch[fixed] = sat_lit(var, true);
+        } else if (ask(L.fixed, fixed + 1) == SAT_UNSATISFIABLE) {
+            L.fixed[fixed] = sat_lit(var, true);
         }
-        const bool filled = (L.scratch[fixed] & 1) == 0;
+        const bool filled = (L.fixed[fixed] & 1) == 0;
         for (i32 k = 0; k < L.pooled; ++k) L.agrees[k] = L.agrees[k] && pooled_filled(k, var) == filled;
         ++fixed;
     }
@@ -181,6 +213,8 @@ void find_first_solution()
 }
 
 }  // namespace
+
+std::int64_t learning_walk_budget = 10000;
 
 void learning_search()
 {
@@ -195,10 +229,11 @@ void learning_search()
         sat_reset();
         load_puzzle();
         L.pooled = 0;
+        L.separated = false;
         for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
         if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
         find_first_solution();
-        separate_varying_cells();
+        if (!L.separated) separate_varying_cells();
     }
     s.solution_state = 1;
     for (i32 r = 1; r <= s.height; ++r) {

@@ -63,6 +63,7 @@ const SolverStatField solver_stat_fields[] = {
     {"refutations", &SolverStats::refutations},
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},
+    {"early_sorting", &SolverStats::early_sorting},
     {"variables", &SolverStats::variables},
     {"decisions", &SolverStats::decisions},
     {"conflicts", &SolverStats::conflicts},

@@ -108,6 +108,7 @@ struct SolverStats {
     std::int64_t rephases;        // fresh starts of a long search from other values
     std::int64_t trials;          // values tried by lookahead before a decision
     std::int64_t failed_trials;   // of them refuted by propagation alone
+    std::int64_t early_sorting;   // 1 when the cells that vary were sorted out within the walk
 };
 
 extern SolverStats solver_stats;
@@ -127,6 +128,9 @@ constexpr i32 ENGINE_LEARNING = 0;    // existence searches with clause learning
 constexpr i32 ENGINE_EXHAUSTIVE = 1;  // search: every assignment, depth first, row-major
 
 extern i32 solver_engine;
+// Conflicts the learning engine's walk to the first solution spends before it has the cells that
+// vary sorted out first (10,000; tests use less).
+extern std::int64_t learning_walk_budget;
 
 // ---- routines -----------------------------------------------------------
 // Each returns 1 for a contradiction and 0 otherwise, unless it returns nothing.

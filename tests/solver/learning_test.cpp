@@ -71,6 +71,36 @@ TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
     EXPECT_GT(enumerated, 1000);
 }
 
+// The cells that vary sorted out at any point of the walk to the first solution, down to before
+// its first cell: the walk must go on from where it stood, with the solutions found meanwhile.
+TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
+{
+    const std::uint64_t seed = test_seed();
+    int before_walk = 0, within_walk = 0;
+    for (int i = 0; i < 10000 && !::testing::Test::HasFailure(); ++i) {
+        std::mt19937_64 rng = case_rng(seed, i);
+        const int h = uniform(rng, 8, 12);
+        const int w = uniform(rng, 8, 12);
+        const double density = std::uniform_real_distribution<double>(0.3, 0.6)(rng);
+        const Puzzle p = random_puzzle(rng, h, w, density);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
+        // -1 sorts them before the walk's first cell, any other budget after a cell or more.
+        const std::int64_t budget = uniform(rng, -1, 4);
+        learning_walk_budget = budget;
+        const Outcome learning = run(p, ENGINE_LEARNING);
+        learning_walk_budget = 10000;
+        if (solver_stats.early_sorting) ++(budget < 0 ? before_walk : within_walk);
+        ASSERT_EQ(learning.status, exhaustive.status) << "budget " << budget;
+        ASSERT_EQ(learning.marks, exhaustive.marks)
+            << "budget " << budget << "\nlearning:" << marks_text(learning.marks, h, w)
+            << "\nexhaustive:" << marks_text(exhaustive.marks, h, w);
+        EXPECT_TRUE(learning.grid == exhaustive.grid) << "the engines handed back different grids";
+    }
+    EXPECT_GT(before_walk, 200) << "the cells were hardly ever sorted before the walk";
+    EXPECT_GT(within_walk, 300) << "the cells were hardly ever sorted within the walk";
+}
+
 // Cases of their own: nothing open after the stages before (no search at all), one open
 // region, and a line with all thirteen blocks.
 TEST(LearningEngine, PuzzlesThatNeedLittleOrNoSearch)

@@ -46,6 +46,20 @@ void expect_same(const Outcome& learning, const Outcome& exhaustive, int h, int 
     EXPECT_TRUE(learning.grid == exhaustive.grid) << "the engines handed back different grids";
 }
 
+// A random puzzle of sides and density in the ranges given.
+struct RandomCase {
+    int h, w;
+    Puzzle puzzle;
+};
+
+RandomCase random_case(std::mt19937_64& rng, int least, int most, double sparsest, double densest)
+{
+    const int h = uniform(rng, least, most);
+    const int w = uniform(rng, least, most);
+    const double density = std::uniform_real_distribution<double>(sparsest, densest)(rng);
+    return {h, w, random_puzzle(rng, h, w, density)};
+}
+
 TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
 {
     const std::uint64_t seed = test_seed();
@@ -53,10 +67,7 @@ TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
     int large = 0, enumerated = 0;
     for (int i = 0; i < 15000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
-        const int h = uniform(rng, 1, 12);
-        const int w = uniform(rng, 1, 12);
-        const double density = std::uniform_real_distribution<double>(0.1, 0.9)(rng);
-        const Puzzle p = random_puzzle(rng, h, w, density);
+        const auto [h, w, p] = random_case(rng, 1, 12, 0.1, 0.9);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         const Outcome learning = run(p, ENGINE_LEARNING);
@@ -86,10 +97,7 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
     int before_walk = 0, within_walk = 0;
     for (int i = 0; i < 10000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
-        const int h = uniform(rng, 8, 12);
-        const int w = uniform(rng, 8, 12);
-        const double density = std::uniform_real_distribution<double>(0.3, 0.6)(rng);
-        const Puzzle p = random_puzzle(rng, h, w, density);
+        const auto [h, w, p] = random_case(rng, 8, 12, 0.3, 0.6);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         // -1 sorts them before the walk's first cell, any other budget after a cell or more.

@@ -106,6 +106,8 @@ i32 ask(const i32* assumptions, i32 count)
 // same in every solution, which become clauses of one literal. Needs one solution found.
 void separate_varying_cells()
 {
+    const std::int64_t queries = solver_stats.queries;
+    const std::int64_t conflicts = solver_stats.conflicts;
     i32 count = 0;
     for (i32 var = 0; var < L.open; ++var)
         if (!varies(var)) L.candidates[count++] = var;
@@ -155,6 +157,8 @@ void separate_varying_cells()
     const i32 off = sat_not(on);
     sat_add_clause(&off, 1);
     L.separated = true;
+    solver_stats.sorting_queries += solver_stats.queries - queries;
+    solver_stats.sorting_conflicts += solver_stats.conflicts - conflicts;
 }
 
 inline bool pooled_filled(i32 k, i32 var) { return (L.pool[k][var >> 6] >> (var & 63)) & 1u; }

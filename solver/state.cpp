@@ -64,6 +64,8 @@ const SolverStatField solver_stat_fields[] = {
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},
     {"early_sorting", &SolverStats::early_sorting},
+    {"sorting_queries", &SolverStats::sorting_queries},
+    {"sorting_conflicts", &SolverStats::sorting_conflicts},
     {"variables", &SolverStats::variables},
     {"decisions", &SolverStats::decisions},
     {"conflicts", &SolverStats::conflicts},

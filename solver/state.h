@@ -109,6 +109,8 @@ struct SolverStats {
     std::int64_t trials;          // values tried by lookahead before a decision
     std::int64_t failed_trials;   // of them refuted by propagation alone
     std::int64_t early_sorting;   // 1 when the cells that vary were sorted out within the walk
+    std::int64_t sorting_queries;    // of the queries, those that sorted out the cells that vary
+    std::int64_t sorting_conflicts;  // of the conflicts, those of the sorting
 };
 
 extern SolverStats solver_stats;

@@ -113,6 +113,35 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
     EXPECT_GT(within_walk, 300) << "the cells were hardly ever sorted within the walk";
 }
 
+// The sorting's share of the counters. Besides the sorting's searches there are the first one
+// and one for each open cell of the walk that no solution found before settles.
+TEST(LearningEngine, CountsTheSortingApart)
+{
+    const std::uint64_t seed = test_seed();
+    int sorted = 0;
+    std::int64_t conflicts = 0, sorting_conflicts = 0;
+    for (int i = 0; i < 2000 && !::testing::Test::HasFailure(); ++i) {
+        std::mt19937_64 rng = case_rng(seed, i);
+        const auto [h, w, p] = random_case(rng, 8, 12, 0.3, 0.6);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        run(p, ENGINE_LEARNING);
+        const SolverStats& st = solver_stats;
+        if (st.solutions == 0) {  // nothing left open, or no solution at all
+            EXPECT_LE(st.queries, 1);
+            EXPECT_EQ(st.sorting_queries, 0);
+            continue;
+        }
+        EXPECT_EQ(st.queries, 1 + (st.variables - st.reused) + st.sorting_queries);
+        EXPECT_LE(st.sorting_conflicts, st.conflicts);
+        sorted += st.sorting_queries > 0;
+        conflicts += st.conflicts;
+        sorting_conflicts += st.sorting_conflicts;
+    }
+    EXPECT_GT(sorted, 500);
+    EXPECT_GT(sorting_conflicts, 0);
+    EXPECT_LT(sorting_conflicts, conflicts);
+}
+
 // Cases of their own: nothing open after the stages before (no search at all), one open
 // region, and a line with all thirteen blocks.
 TEST(LearningEngine, PuzzlesThatNeedLittleOrNoSearch)

@@ -122,7 +122,7 @@ TEST(LearningEngine, CountsTheSortingApart)
     std::int64_t conflicts = 0, sorting_conflicts = 0;
     for (int i = 0; i < 2000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
-        const auto [h, w, p] = random_case(rng, 8, 12, 0.3, 0.6);
+        const Puzzle p = random_case(rng, 8, 12, 0.3, 0.6).puzzle;
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
         run(p, ENGINE_LEARNING);
         const SolverStats& st = solver_stats;

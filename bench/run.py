@@ -9,6 +9,7 @@ the peers' figures. Times are the solver's processor time, as the peers' are.
 import argparse
 import csv
 import json
+import math
 import os
 import resource
 import signal
@@ -97,6 +98,25 @@ def summary(times):
     return sum(times), statistics.median(times) if times else 0.0, max(times) if times else 0.0
 
 
+def percentile(times, q):
+    """The nearest-rank q-quantile: the smallest time that at least q of the puzzles stay within."""
+    if not times:
+        return 0.0
+    ordered = sorted(times)
+    return ordered[max(0, math.ceil(len(ordered) * q) - 1)]
+
+
+TAIL_LIMITS = (1, 5, 10)
+
+
+def tail_row(label, times, timeouts):
+    """The tail of a list of times: median, p90, p99, maximum, and how many exceed 1, 5 and 10 s."""
+    over = " ".join(f">{t}s {sum(x > t for x in times):>4}" for t in TAIL_LIMITS)
+    return (f"    {label}: n {len(times)}, median {sec(statistics.median(times)) if times else 0}, "
+            f"p90 {sec(percentile(times, 0.9))}, p99 {sec(percentile(times, 0.99))}, "
+            f"max {sec(max(times) if times else 0.0)}; {over}; at the limit {timeouts}")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__)
     ap.add_argument("sets", nargs="*", help="set folders (default: the sets that have peer figures)")
@@ -104,7 +124,8 @@ def main():
     ap.add_argument("--tool", default=DEFAULT_TOOL, help="the ombrasel-solve executable")
     ap.add_argument("--all", action="store_true", help="every set in the puzzle folder")
     ap.add_argument("--limit", type=int, default=0, help="at most this many puzzles a set")
-    ap.add_argument("--every", type=int, default=1, help="only every k-th puzzle of a set, from the first")
+    ap.add_argument("--every", type=int, default=1,
+                    help="only every k-th puzzle of a set: the k-th, the 2k-th, ...")
     ap.add_argument("--timeout", type=float, default=60.0, help="processor seconds a puzzle may take")
     ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
@@ -120,13 +141,17 @@ def main():
     sets = [n for n in names if os.path.isdir(os.path.join(args.puzzles, n))]
 
     rows = []
+    every_time, every_timeout = [], 0
     print(f"{'set':<22} {'n':>5} {'uniq':>5} {'none':>5} {'sev':>5} {'t/o':>4} {'total s':>9} "
           f"{'median s':>9} {'max s':>8} {'searches':>13}   peers (total / median over the same puzzles)")
     for set_name in sets:
         set_dir = os.path.join(args.puzzles, set_name)
-        puzzles = list(puzzles_of(set_dir))[:: max(args.every, 1)]
+        every = max(args.every, 1)
+        puzzles = list(puzzles_of(set_dir))[every - 1 :: every]
         if args.limit:
             puzzles = puzzles[: args.limit]
+        if not puzzles:
+            continue
         with ThreadPoolExecutor(max_workers=args.jobs) as pool:
             results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, args.engine), puzzles))
         if args.compare_engines:
@@ -170,7 +195,13 @@ def main():
               f"{sec(slowest):>8} {calls:>13}   " + "; ".join(peer_text))
         worst = sorted(ours.items(), key=lambda kv: -kv[1])[: args.slowest]
         print("    slowest: " + ", ".join(f"{name} {sec(s)} s" for name, s in worst))
+        print(tail_row("tail", list(ours.values()), counts["timeout"]))
+        every_time.extend(ours.values())
+        every_timeout += counts["timeout"]
         sys.stdout.flush()
+
+    if len(sets) > 1:
+        print(tail_row(f"all {len(sets)} sets", every_time, every_timeout))
 
     if args.csv:
         with open(args.csv, "w", newline="") as f:

@@ -22,6 +22,7 @@
 // whose walk is easy, the walk's own solutions are what makes the sorting short, so it stays
 // first there.
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 #include "sat.h"
@@ -50,6 +51,9 @@ struct LearningState {
 LearningState L;
 
 inline bool varies(i32 var) { return L.seen[var][0] && L.seen[var][1]; }
+
+// Processor time for the counters, in microseconds; it never steers the search.
+std::int64_t clock_us() { return static_cast<std::int64_t>(std::clock()) * 1000000 / CLOCKS_PER_SEC; }
 
 // Gives the solver a variable for every open cell and every line through an open cell.
 void load_puzzle()
@@ -82,7 +86,13 @@ void load_puzzle()
 i32 ask(const i32* assumptions, i32 count)
 {
     ++solver_stats.queries;
+    const std::int64_t conflicts = solver_stats.conflicts;
+    const std::int64_t start = clock_us();
     const i32 answer = sat_solve(assumptions, count);
+    if (solver_stats.conflicts - conflicts > solver_stats.largest_search) {
+        solver_stats.largest_search = solver_stats.conflicts - conflicts;
+        solver_stats.largest_search_us = clock_us() - start;
+    }
     if (answer == SAT_SATISFIABLE) {
         ++solver_stats.solutions;
         std::uint64_t* bits = L.pooled < POOL_SIZE ? L.pool[L.pooled] : nullptr;
@@ -108,6 +118,7 @@ void separate_varying_cells()
 {
     const std::int64_t queries = solver_stats.queries;
     const std::int64_t conflicts = solver_stats.conflicts;
+    const std::int64_t start = clock_us();
     i32 count = 0;
     for (i32 var = 0; var < L.open; ++var)
         if (!varies(var)) L.candidates[count++] = var;
@@ -159,6 +170,7 @@ void separate_varying_cells()
     L.separated = true;
     solver_stats.sorting_queries += solver_stats.queries - queries;
     solver_stats.sorting_conflicts += solver_stats.conflicts - conflicts;
+    solver_stats.sorting_us += clock_us() - start;
 }
 
 inline bool pooled_filled(i32 k, i32 var) { return (L.pool[k][var >> 6] >> (var & 63)) & 1u; }
@@ -229,14 +241,19 @@ void learning_search()
             L.var[r][c] = -1;
             if (r >= 1 && r <= s.height && c >= 1 && c <= s.width) L.open += s.grid[r][c] == CELL_UNKNOWN;
         }
+    const std::int64_t start = clock_us();
     if (L.open > 0) {
         sat_reset();
         load_puzzle();
         L.pooled = 0;
         L.separated = false;
         for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
-        if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
-        find_first_solution();
+        const bool solvable = ask(nullptr, 0) == SAT_SATISFIABLE;
+        if (solvable) find_first_solution();
+        solver_stats.walk_queries = solver_stats.queries - solver_stats.sorting_queries;
+        solver_stats.walk_conflicts = solver_stats.conflicts - solver_stats.sorting_conflicts;
+        solver_stats.walk_us = clock_us() - start - solver_stats.sorting_us;
+        if (!solvable) return;
         if (!L.separated) separate_varying_cells();
     }
     s.solution_state = 1;

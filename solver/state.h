@@ -111,6 +111,12 @@ struct SolverStats {
     std::int64_t early_sorting;   // 1 when the cells that vary were sorted out within the walk
     std::int64_t sorting_queries;    // of the queries, those that sorted out the cells that vary
     std::int64_t sorting_conflicts;  // of the conflicts, those of the sorting
+    std::int64_t walk_queries;       // of the queries, those of the walk to the first solution
+    std::int64_t walk_conflicts;
+    std::int64_t walk_us;            // processor time of the walk, microseconds
+    std::int64_t sorting_us;         // and of the sorting
+    std::int64_t largest_search;     // conflicts of the costliest single query
+    std::int64_t largest_search_us;  // and its processor time
 };
 
 extern SolverStats solver_stats;

@@ -113,7 +113,7 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
     EXPECT_GT(within_walk, 300) << "the cells were hardly ever sorted within the walk";
 }
 
-// The sorting's share of the counters. Besides the sorting's searches there are the first one
+// The walk's and the sorting's shares of the counters. Besides the sorting's searches there are the first one
 // and one for each open cell of the walk that no solution found before settles.
 TEST(LearningEngine, CountsTheSortingApart)
 {
@@ -126,6 +126,9 @@ TEST(LearningEngine, CountsTheSortingApart)
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
         run(p, ENGINE_LEARNING);
         const SolverStats& st = solver_stats;
+        EXPECT_EQ(st.walk_queries + st.sorting_queries, st.queries);
+        EXPECT_EQ(st.walk_conflicts + st.sorting_conflicts, st.conflicts);
+        EXPECT_LE(st.largest_search, st.conflicts);
         if (st.solutions == 0) {  // nothing left open, or no solution at all
             EXPECT_LE(st.queries, 1);
             EXPECT_EQ(st.sorting_queries, 0);

@@ -45,8 +45,8 @@ Solves nonograms of up to 25 x 25 cells and tells for each whether it has one
 solution, none or several. FILE "-" reads standard input.
 
 Options:
-  --format FMT  read every file as FMT: non, xml or taai (default: by the file
-                name's suffix, else by what the file starts with)
+  --format FMT  read every file as FMT: non, xml, taai, png or pbm (default: by
+                the file name's suffix, else by what the file starts with)
   --engine ENG  the last stage of the solver: learning (the default) or
                 exhaustive; both give the same verdict and picture
   --json        print one JSON object a puzzle, one a line, instead of text
@@ -69,6 +69,13 @@ Formats:
         clue lines of an N x N puzzle, numbers separated by tabs or spaces, a
         blank line for an empty line; several puzzles a file
   CRLF and CR line ends and a UTF-8 byte-order mark are accepted.
+  png   a PNG picture (.png) of at most 25 x 25 pixels, one pixel a cell; a
+        pixel is filled when it is dark: luminance (0.2126 R + 0.7152 G +
+        0.0722 B) below one half, over white by its alpha, so a transparent
+        pixel is empty; the puzzle's clues are the runs of filled pixels and
+        its name is the file name without the suffix
+  pbm   a PBM bitmap (.pbm), plain (P1) or raw (P4), 1 for a filled cell;
+        otherwise as png
 
 Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
 "unique", "no solution", "several solutions" or "out of time", then, unless
@@ -105,8 +112,9 @@ Exit status (of 1, 2 and 3, the smallest that applies):
   0  every puzzle got a verdict
   1  the solver failed on a puzzle (a fault of this program)
   2  bad usage, or a file or puzzle could not be read; each such problem is
-     reported on standard error as FILE:LINE: message (line 0: the whole file)
-     and the other puzzles are still solved
+     reported on standard error as FILE:LINE: message (line 0: the whole file;
+     a PNG, or the pixels of a raw PBM, as FILE: message) and the other
+     puzzles are still solved
   3  a puzzle ran out of time (--timeout)
 )";
 
@@ -144,6 +152,8 @@ std::optional<Format> format_named(std::string_view name)
     if (name == "non") return Format::non;
     if (name == "xml") return Format::xml;
     if (name == "taai") return Format::taai;
+    if (name == "png") return Format::png;
+    if (name == "pbm") return Format::pbm;
     return std::nullopt;
 }
 
@@ -252,7 +262,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             std::string name;
             if (arg == "--format") {
                 if (i + 1 == argc) {
-                    usage_error("--format needs non, xml or taai");
+                    usage_error("--format needs non, xml, taai, png or pbm");
                     return EXIT_BAD_INPUT;
                 }
                 name = argv[++i];
@@ -261,7 +271,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             }
             options.format = format_named(name);
             if (!options.format) {
-                usage_error("unknown format '" + name + "'; use non, xml or taai");
+                usage_error("unknown format '" + name + "'; use non, xml, taai, png or pbm");
                 return EXIT_BAD_INPUT;
             }
         } else {
@@ -392,7 +402,7 @@ std::vector<Entry> read_entries(const Options& options)
         for (const ReadItem& item : read_puzzles(bytes, file, options.format)) {
             Entry& e = entries.emplace_back();
             if (const auto* error = std::get_if<ReadError>(&item)) {
-                e.error = file + ":" + std::to_string(error->line) + ": " + error->what;
+                e.error = error_text(file, *error);
                 continue;
             }
             const Puzzle& puzzle = std::get<Puzzle>(item);

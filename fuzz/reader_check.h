@@ -29,7 +29,7 @@ inline std::string check_readers(std::string_view bytes)
         if (items.empty()) return where + ": no puzzle and no error";
         for (const ReadItem& item : items) {
             if (const auto* error = std::get_if<ReadError>(&item)) {
-                if (error->line < 0) return where + ": negative line number";
+                if (error->line && *error->line < 0) return where + ": negative line number";
                 if (error->what.empty()) return where + ": error without a message";
                 continue;
             }

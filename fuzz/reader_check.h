@@ -1,5 +1,5 @@
-// Feeds one input to every reader and checks what comes back; shared by the fuzzer and
-// the regression tests that replay its findings.
+// Feeds one input to every reader and checks what comes back, and what the .non writer makes
+// of every puzzle read; shared by the fuzzer and the regression tests that replay its findings.
 #pragma once
 
 #include <optional>
@@ -8,6 +8,7 @@
 
 #include "puzzle.h"
 #include "readers.h"
+#include "writers.h"
 
 // Whether the clues can be those of a picture: equal row and column totals, each line's
 // runs fitting in its length.
@@ -72,6 +73,10 @@ inline std::string check_readers(std::string_view bytes)
                 }
             if (picture && (items.size() != 1 || p.name != "input" || !could_be_drawn(p)))
                 return where + ": a picture's puzzle is not one that can be drawn";
+            const auto written = read_puzzles(non_text(p), "written.non", Format::non);
+            const auto* back = written.size() == 1 ? std::get_if<Puzzle>(&written[0]) : nullptr;
+            if (!back || back->rows != p.rows || back->cols != p.cols)
+                return where + ": puzzle " + p.name + " does not read back from its .non text";
             enter_puzzle(p);
         }
     }

@@ -188,7 +188,8 @@ TEST_F(Tool, AnswersHelpVersionAndBadUsage)
     EXPECT_EQ(help.exit_code, 0);
     for (const char* part : {"Usage: ombrasel-solve [options] FILE...", "--format", "--json",
                              "--stats", "taai", ".non", "XML", "#  filled", "X  filled here",
-                             "x  empty here", "Exit status", "FILE:LINE"})
+                             "x  empty here", "Exit status", "FILE:LINE", "png", "pbm", "--clues DIR",
+                             "--svg DIR"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     EXPECT_EQ(run("-h").out, help.out);
 

@@ -65,12 +65,24 @@ std::string xml_text(std::string_view s)
     return out;
 }
 
+// Appends the parts to out. (Not "literal" + string: gcc 12 at -O3 warns of overlap there.)
+template <typename... Parts>
+void put(std::string& out, const Parts&... parts)
+{
+    (out.append(std::string_view(parts)), ...);
+}
+
 std::string n(int v) { return std::to_string(v); }
 
-std::string text_element(int x, int y, const char* anchor, int size, std::string_view content)
+void put_text(std::string& svg, int x, int y, const char* anchor, int size, std::string_view content)
 {
-    return "<text x=\"" + n(x) + "\" y=\"" + n(y) + "\" text-anchor=\"" + anchor + "\" font-size=\"" +
-           n(size) + "\">" + xml_text(content) + "</text>\n";
+    put(svg, "<text x=\"", n(x), "\" y=\"", n(y), "\" text-anchor=\"", anchor, "\" font-size=\"", n(size), "\">",
+        xml_text(content), "</text>\n");
+}
+
+void open_text_group(std::string& svg, const char* colour)
+{
+    put(svg, "<g font-family=\"", FONT, "\" fill=\"", colour, "\">\n");
 }
 
 std::size_t longest(const std::vector<std::vector<int>>& lines)
@@ -88,28 +100,31 @@ struct Panel {
 
 void draw_clues(std::string& svg, const Puzzle& clues, const Panel& p)
 {
-    svg += "<g font-family=\"" + std::string(FONT) + "\" fill=\"" + INK + "\">\n";
+    open_text_group(svg, INK);
     for (std::size_t r = 0; r < clues.rows.size(); ++r) {
         const auto& clue = clues.rows[r];
         const int y = p.grid_y + static_cast<int>(r) * CELL + BASELINE;
-        if (clue.empty()) svg += text_element(p.grid_x - SLOT / 2, y, "middle", CLUE_FONT, "0");
+        if (clue.empty()) put_text(svg, p.grid_x - SLOT / 2, y, "middle", CLUE_FONT, "0");
         for (std::size_t k = 0; k < clue.size(); ++k) {
             const int from_grid = static_cast<int>(clue.size() - k);
-            svg += text_element(p.grid_x - from_grid * SLOT + SLOT / 2, y, "middle", CLUE_FONT,
-                                std::to_string(clue[k]));
+            put_text(svg, p.grid_x - from_grid * SLOT + SLOT / 2, y, "middle", CLUE_FONT, n(clue[k]));
         }
     }
     for (std::size_t c = 0; c < clues.cols.size(); ++c) {
         const auto& clue = clues.cols[c];
         const int x = p.grid_x + static_cast<int>(c) * CELL + CELL / 2;
-        if (clue.empty()) svg += text_element(x, p.grid_y - SLOT + BASELINE, "middle", CLUE_FONT, "0");
+        if (clue.empty()) put_text(svg, x, p.grid_y - SLOT + BASELINE, "middle", CLUE_FONT, "0");
         for (std::size_t k = 0; k < clue.size(); ++k) {
             const int from_grid = static_cast<int>(clue.size() - k);
-            svg += text_element(x, p.grid_y - from_grid * SLOT + BASELINE, "middle", CLUE_FONT,
-                                std::to_string(clue[k]));
+            put_text(svg, x, p.grid_y - from_grid * SLOT + BASELINE, "middle", CLUE_FONT, n(clue[k]));
         }
     }
     svg += "</g>\n";
+}
+
+void put_rect(std::string& out, int x, int y, int size)
+{
+    put(out, "<rect x=\"", n(x), "\" y=\"", n(y), "\" width=\"", n(size), "\" height=\"", n(size), "\"/>\n");
 }
 
 void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, const Panel& p, int number)
@@ -123,44 +138,36 @@ void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, con
             const int y = p.grid_y + r * CELL;
             const i32 mark = grid.marks[r][c];
             if (mark == MARK_FILLED) {
-                black += "<rect x=\"" + n(x) + "\" y=\"" + n(y) + "\" width=\"" + n(CELL) + "\" height=\"" +
-                         n(CELL) + "\"/>\n";
+                put_rect(black, x, y, CELL);
             } else if (mark == MARK_FILLED_DIFFERS) {
-                squares += "<rect x=\"" + n(x + SQUARE_INSET) + "\" y=\"" + n(y + SQUARE_INSET) +
-                           "\" width=\"" + n(CELL - 2 * SQUARE_INSET) + "\" height=\"" +
-                           n(CELL - 2 * SQUARE_INSET) + "\"/>\n";
+                put_rect(squares, x + SQUARE_INSET, y + SQUARE_INSET, CELL - 2 * SQUARE_INSET);
             } else if (mark == MARK_EMPTY_DIFFERS) {
                 const int a = CROSS_INSET;
                 const int b = CELL - CROSS_INSET;
-                crosses += "M" + n(x + a) + " " + n(y + a) + "L" + n(x + b) + " " + n(y + b) + "M" + n(x + b) +
-                           " " + n(y + a) + "L" + n(x + a) + " " + n(y + b);
+                put(crosses, "M", n(x + a), " ", n(y + a), "L", n(x + b), " ", n(y + b), "M", n(x + b), " ", n(y + a),
+                    "L", n(x + a), " ", n(y + b));
             }
         }
     // Cells meet edge to edge: no anti-aliased seam between two black cells.
     svg += "<g shape-rendering=\"crispEdges\">\n";
-    if (!black.empty()) svg += "<g fill=\"" + std::string(INK) + "\">\n" + black + "</g>\n";
-    if (!squares.empty()) svg += "<g fill=\"" + std::string(RED) + "\">\n" + squares + "</g>\n";
+    if (!black.empty()) put(svg, "<g fill=\"", INK, "\">\n", black, "</g>\n");
+    if (!squares.empty()) put(svg, "<g fill=\"", RED, "\">\n", squares, "</g>\n");
     svg += "</g>\n";
-    if (!crosses.empty())
-        svg += "<path fill=\"none\" stroke=\"" + std::string(RED) + "\" stroke-width=\"2\" d=\"" + crosses +
-               "\"/>\n";
+    if (!crosses.empty()) put(svg, "<path fill=\"none\" stroke=\"", RED, "\" stroke-width=\"2\" d=\"", crosses, "\"/>\n");
 
     std::string minor;
     std::string major;
     const int right = p.grid_x + width * CELL;
     const int bottom = p.grid_y + height * CELL;
     for (int c = 1; c < width; ++c)
-        (c % MINOR_EVERY ? minor : major) += "M" + n(p.grid_x + c * CELL) + " " + n(p.grid_y) + "V" + n(bottom);
+        put(c % MINOR_EVERY ? minor : major, "M", n(p.grid_x + c * CELL), " ", n(p.grid_y), "V", n(bottom));
     for (int r = 1; r < height; ++r)
-        (r % MINOR_EVERY ? minor : major) += "M" + n(p.grid_x) + " " + n(p.grid_y + r * CELL) + "H" + n(right);
+        put(r % MINOR_EVERY ? minor : major, "M", n(p.grid_x), " ", n(p.grid_y + r * CELL), "H", n(right));
     svg += "<g fill=\"none\" shape-rendering=\"crispEdges\">\n";
-    if (!minor.empty())
-        svg += "<path stroke=\"" + std::string(MINOR_LINE) + "\" stroke-width=\"1\" d=\"" + minor + "\"/>\n";
-    if (!major.empty())
-        svg += "<path stroke=\"" + std::string(INK) + "\" stroke-width=\"1\" d=\"" + major + "\"/>\n";
-    svg += "<rect id=\"grid-" + n(number) + "\" x=\"" + n(p.grid_x) + "\" y=\"" + n(p.grid_y) + "\" width=\"" +
-           n(width * CELL) + "\" height=\"" + n(height * CELL) + "\" stroke=\"" + INK +
-           "\" stroke-width=\"2\"/>\n</g>\n";
+    if (!minor.empty()) put(svg, "<path stroke=\"", MINOR_LINE, "\" stroke-width=\"1\" d=\"", minor, "\"/>\n");
+    if (!major.empty()) put(svg, "<path stroke=\"", INK, "\" stroke-width=\"1\" d=\"", major, "\"/>\n");
+    put(svg, "<rect id=\"grid-", n(number), "\" x=\"", n(p.grid_x), "\" y=\"", n(p.grid_y), "\" width=\"",
+        n(width * CELL), "\" height=\"", n(height * CELL), "\" stroke=\"", INK, "\" stroke-width=\"2\"/>\n</g>\n");
 }
 
 // A rough width of a line of text, for the picture's own width: wide enough for sans-serif.
@@ -186,7 +193,8 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
             for (int c = 0; c < width; ++c)
                 red = red || grid.marks[r][c] == MARK_FILLED_DIFFERS || grid.marks[r][c] == MARK_EMPTY_DIFFERS;
     }
-    const std::string heading = std::string(title) + ": " + std::string(verdict);
+    std::string heading;
+    put(heading, title, ": ", verdict);
     const char* const legend = "red: differs in another solution (a square: filled here; a cross: empty here)";
     const int grid_top = MARGIN + TITLE_BAND + clue_height;
     const int grid_bottom = grid_top + height * CELL;
@@ -196,28 +204,29 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
     if (red) total_width = std::max(total_width, 2 * MARGIN + text_width(legend, CLUE_FONT));
     const int total_height = legend_top + (red ? LEGEND_BAND : 0) + MARGIN;
 
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n(total_width) + "\" height=\"" +
-                      n(total_height) + "\" viewBox=\"0 0 " + n(total_width) + " " + n(total_height) + "\">\n";
-    svg += "<title>" + xml_text(heading) + "</title>\n";
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    put(svg, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"", n(total_width), "\" height=\"", n(total_height),
+        "\" viewBox=\"0 0 ", n(total_width), " ", n(total_height), "\">\n");
+    put(svg, "<title>", xml_text(heading), "</title>\n");
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    svg += "<g font-family=\"" + std::string(FONT) + "\" fill=\"" + INK + "\">\n";
-    svg += text_element(MARGIN, MARGIN + BASELINE + 4, "start", TEXT_FONT, heading);
+    open_text_group(svg, INK);
+    put_text(svg, MARGIN, MARGIN + BASELINE + 4, "start", TEXT_FONT, heading);
     svg += "</g>\n";
 
     for (int g = 0; g < count; ++g) {
         const Panel p{MARGIN + g * (panel_width + PANEL_GAP) + clue_width, grid_top};
         draw_clues(svg, clues, p);
         draw_grid(svg, grids[g], height, width, p, g + 1);
-        if (!grids[g].caption.empty())
-            svg += "<g font-family=\"" + std::string(FONT) + "\" fill=\"" + INK + "\">\n" +
-                   text_element(p.grid_x + width * CELL / 2, grid_bottom + BASELINE + 4, "middle", CLUE_FONT,
-                                grids[g].caption) +
-                   "</g>\n";
+        if (!grids[g].caption.empty()) {
+            open_text_group(svg, INK);
+            put_text(svg, p.grid_x + width * CELL / 2, grid_bottom + BASELINE + 4, "middle", CLUE_FONT,
+                     grids[g].caption);
+            svg += "</g>\n";
+        }
     }
     if (red) {
-        svg += "<g font-family=\"" + std::string(FONT) + "\" fill=\"" + RED + "\">\n";
-        svg += text_element(MARGIN, legend_top + BASELINE + 4, "start", CLUE_FONT, legend);
+        open_text_group(svg, RED);
+        put_text(svg, MARGIN, legend_top + BASELINE + 4, "start", CLUE_FONT, legend);
         svg += "</g>\n";
     }
     svg += "</svg>\n";

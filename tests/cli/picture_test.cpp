@@ -208,7 +208,8 @@ TEST(Pictures, RefusesPngsThatAreNoPuzzle)
         EXPECT_EQ(error->what.rfind(c.message, 0), 0u) << error->what;
     }
     // The largest picture is a puzzle.
-    const Puzzle* largest = puzzle_of(read_puzzles(sized(25, 25), "full.png", std::nullopt));
+    const auto full = read_puzzles(sized(25, 25), "full.png", std::nullopt);
+    const Puzzle* largest = puzzle_of(full);
     ASSERT_TRUE(largest);
     EXPECT_EQ(largest->rows, std::vector<std::vector<int>>(25, {25}));
 }

@@ -23,6 +23,18 @@ const Puzzle* puzzle_of(const std::vector<ReadItem>& items)
     return items.size() == 1 ? std::get_if<Puzzle>(&items[0]) : nullptr;
 }
 
+// The bytes are refused with one error, at this line (or without one), saying this first.
+void expect_refused(const std::string& bytes, const std::string& file, std::optional<int> line,
+                    const std::string& message)
+{
+    const auto items = read_puzzles(bytes, file, std::nullopt);
+    ASSERT_EQ(items.size(), 1u);
+    const auto* error = std::get_if<ReadError>(&items[0]);
+    ASSERT_TRUE(error) << "read as a puzzle";
+    EXPECT_EQ(error->line, line);
+    EXPECT_EQ(error->what.rfind(message, 0), 0u) << error->what;
+}
+
 // The filled cells of a one-row picture as "#" and ".", by its row clue.
 std::string row_text(const Puzzle& p)
 {
@@ -143,15 +155,10 @@ TEST(Pictures, RefusesEveryCutOfAPngAndSaysItIsTruncated)
     ASSERT_TRUE(puzzle_of(read_puzzles(whole, "a.png", std::nullopt)));
     for (std::size_t size = 0; size < whole.size(); ++size) {
         SCOPED_TRACE("first " + std::to_string(size) + " of " + std::to_string(whole.size()) + " bytes");
-        const auto items = read_puzzles(whole.substr(0, size), "a.png", std::nullopt);
-        ASSERT_EQ(items.size(), 1u);
-        const auto* error = std::get_if<ReadError>(&items[0]);
-        ASSERT_TRUE(error);
-        EXPECT_FALSE(error->line) << "a PNG has no lines";
         const char* expected = size == 0  ? "empty input"
                                : size < 8 ? "not a PNG picture (no PNG signature)"
                                           : "truncated PNG: the file ends before the picture does";
-        EXPECT_EQ(error->what, expected);
+        expect_refused(whole.substr(0, size), "a.png", std::nullopt, expected);
     }
 }
 
@@ -200,12 +207,7 @@ TEST(Pictures, RefusesPngsThatAreNoPuzzle)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto items = read_puzzles(c.bytes, "bad.png", std::nullopt);
-        ASSERT_EQ(items.size(), 1u);
-        const auto* error = std::get_if<ReadError>(&items[0]);
-        ASSERT_TRUE(error);
-        EXPECT_FALSE(error->line);
-        EXPECT_EQ(error->what.rfind(c.message, 0), 0u) << error->what;
+        expect_refused(c.bytes, "bad.png", std::nullopt, c.message);  // a PNG has no lines
     }
     // The largest picture is a puzzle.
     const auto full = read_puzzles(sized(25, 25), "full.png", std::nullopt);
@@ -248,12 +250,7 @@ TEST(Pictures, RefusesBadPbmsAtTheirLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto items = read_puzzles(c.bytes, "bad.pbm", std::nullopt);
-        ASSERT_EQ(items.size(), 1u);
-        const auto* error = std::get_if<ReadError>(&items[0]);
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->line, c.line);
-        EXPECT_EQ(error->what.rfind(c.message, 0), 0u) << error->what;
+        expect_refused(c.bytes, "bad.pbm", c.line, c.message);
     }
 
     // What a PBM may hold besides its pixels: comments anywhere in the header (and among plain

@@ -74,7 +74,6 @@ Formats:
   taai  tournament "$" format (.txt): "$n", then N column clue lines and N row
         clue lines of an N x N puzzle, numbers separated by tabs or spaces, a
         blank line for an empty line; several puzzles a file
-  CRLF and CR line ends and a UTF-8 byte-order mark are accepted.
   png   a PNG picture (.png) of at most 25 x 25 pixels, one pixel a cell; a
         pixel is filled when it is dark: luminance (0.2126 R + 0.7152 G +
         0.0722 B) below one half, over white by its alpha, so a transparent
@@ -82,6 +81,8 @@ Formats:
         its name is the file name without the suffix
   pbm   a PBM bitmap (.pbm), plain (P1) or raw (P4), 1 for a filled cell;
         otherwise as png
+  In non, xml and taai, CRLF and CR line ends and a UTF-8 byte-order mark are
+  accepted.
 
 Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
 "unique", "no solution", "several solutions" or "out of time", then, unless

@@ -5,7 +5,6 @@
 // left to right, each its row clues, its column clues and its grid of 20-unit cells with a
 // caption below; a legend at the bottom when some cell is red.
 #include <algorithm>
-#include <cstdio>
 
 #include "writers.h"
 

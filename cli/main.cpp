@@ -25,6 +25,7 @@
 #include "readers.h"
 #include "state.h"
 #include "workers.h"
+#include "writers.h"
 
 namespace {
 
@@ -45,12 +46,17 @@ Solves nonograms of up to 25 x 25 cells and tells for each whether it has one
 solution, none or several. FILE "-" reads standard input.
 
 Options:
-  --format FMT  read every file as FMT: non, xml or taai (default: by the file
-                name's suffix, else by what the file starts with)
+  --format FMT  read every file as FMT: non, xml, taai, png or pbm (default: by
+                the file name's suffix, else by what the file starts with)
   --engine ENG  the last stage of the solver: learning (the default) or
                 exhaustive; both give the same verdict and picture
   --json        print one JSON object a puzzle, one a line, instead of text
   --stats       add the solver's counters for each puzzle
+  --clues DIR   write the clues of every puzzle read to DIR/NAME.non (NAME as
+                on its verdict line); DIR is made if it is missing
+  --svg DIR     write a picture of every answer to DIR/NAME.svg: the clues,
+                the first solution with the cells that differ in red, and the
+                verdict (for no solution, the clues and an empty grid)
   -j, --jobs N  solve N puzzles at a time, each in a process of its own
                 (default: the number of processors); the output is the same
                 as with -j 1, in the order of the input
@@ -68,7 +74,15 @@ Formats:
   taai  tournament "$" format (.txt): "$n", then N column clue lines and N row
         clue lines of an N x N puzzle, numbers separated by tabs or spaces, a
         blank line for an empty line; several puzzles a file
-  CRLF and CR line ends and a UTF-8 byte-order mark are accepted.
+  png   a PNG picture (.png) of at most 25 x 25 pixels, one pixel a cell; a
+        pixel is filled when it is dark: luminance (0.2126 R + 0.7152 G +
+        0.0722 B) below one half, over white by its alpha, so a transparent
+        pixel is empty; the puzzle's clues are the runs of filled pixels and
+        its name is the file name without the suffix
+  pbm   a PBM bitmap (.pbm), plain (P1) or raw (P4), 1 for a filled cell;
+        otherwise as png
+  In non, xml and taai, CRLF and CR line ends and a UTF-8 byte-order mark are
+  accepted.
 
 Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
 "unique", "no solution", "several solutions" or "out of time", then, unless
@@ -104,9 +118,10 @@ processor and wall time in all.
 Exit status (of 1, 2 and 3, the smallest that applies):
   0  every puzzle got a verdict
   1  the solver failed on a puzzle (a fault of this program)
-  2  bad usage, or a file or puzzle could not be read; each such problem is
-     reported on standard error as FILE:LINE: message (line 0: the whole file)
-     and the other puzzles are still solved
+  2  bad usage, a file or puzzle could not be read, or a file of --clues or
+     --svg could not be written; each such problem is reported on standard
+     error as FILE:LINE: message (line 0: the whole file; a PNG, or the pixels
+     of a raw PBM, as FILE: message) and the other puzzles are still solved
   3  a puzzle ran out of time (--timeout)
 )";
 
@@ -117,7 +132,16 @@ struct Options {
     i32 engine = ENGINE_LEARNING;
     int jobs = 0;        // 0: one a processor
     double timeout = 0;  // processor seconds a puzzle; 0: no limit
+    std::string clues_dir;  // --clues, when given
+    std::string svg_dir;    // --svg, when given
     std::vector<std::string> files;
+};
+
+// The folders that --clues and --svg write into, when asked for.
+struct Outputs {
+    std::optional<OutputFolder> clues;
+    std::optional<OutputFolder> svg;
+    int failures() const { return (clues ? clues->failures() : 0) + (svg ? svg->failures() : 0); }
 };
 
 // A puzzle stopped at its time limit is reported with the status the solver had then.
@@ -144,6 +168,8 @@ std::optional<Format> format_named(std::string_view name)
     if (name == "non") return Format::non;
     if (name == "xml") return Format::xml;
     if (name == "taai") return Format::taai;
+    if (name == "png") return Format::png;
+    if (name == "pbm") return Format::pbm;
     return std::nullopt;
 }
 
@@ -248,11 +274,19 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
                 return EXIT_BAD_INPUT;
             }
             options.timeout = *seconds;
+        } else if (option_value(arg, "--clues", "", i, argc, argv, value) ||
+                   option_value(arg, "--svg", "", i, argc, argv, value)) {
+            const bool clues = arg.rfind("--clues", 0) == 0;
+            if (value.empty()) {
+                usage_error(std::string(clues ? "--clues" : "--svg") + " needs a folder");
+                return EXIT_BAD_INPUT;
+            }
+            (clues ? options.clues_dir : options.svg_dir) = value;
         } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
             std::string name;
             if (arg == "--format") {
                 if (i + 1 == argc) {
-                    usage_error("--format needs non, xml or taai");
+                    usage_error("--format needs non, xml, taai, png or pbm");
                     return EXIT_BAD_INPUT;
                 }
                 name = argv[++i];
@@ -261,7 +295,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             }
             options.format = format_named(name);
             if (!options.format) {
-                usage_error("unknown format '" + name + "'; use non, xml or taai");
+                usage_error("unknown format '" + name + "'; use non, xml, taai, png or pbm");
                 return EXIT_BAD_INPUT;
             }
         } else {
@@ -379,7 +413,7 @@ struct Entry {
     std::string err;     // for standard error
 };
 
-std::vector<Entry> read_entries(const Options& options)
+std::vector<Entry> read_entries(const Options& options, Outputs& outputs)
 {
     std::vector<Entry> entries;
     std::string bytes;
@@ -392,7 +426,7 @@ std::vector<Entry> read_entries(const Options& options)
         for (const ReadItem& item : read_puzzles(bytes, file, options.format)) {
             Entry& e = entries.emplace_back();
             if (const auto* error = std::get_if<ReadError>(&item)) {
-                e.error = file + ":" + std::to_string(error->line) + ": " + error->what;
+                e.error = error_text(file, *error);
                 continue;
             }
             const Puzzle& puzzle = std::get<Puzzle>(item);
@@ -402,6 +436,9 @@ std::vector<Entry> read_entries(const Options& options)
             e.height = static_cast<int>(puzzle.rows.size());
             e.width = static_cast<int>(puzzle.cols.size());
             e.packed = pack_clues(puzzle);
+            if (outputs.clues)
+                if (const auto problem = outputs.clues->write(puzzle.name, non_text(puzzle)))
+                    e.err += *problem + "\n";
         }
     }
     return entries;
@@ -469,6 +506,7 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
 struct Tally {
     int puzzles = 0;  // read and to be solved
     int bad_inputs = 0;
+    int unwritten = 0;  // files of --clues and --svg
     int unique = 0;
     int none = 0;
     int several = 0;
@@ -489,11 +527,21 @@ std::string tally_text(const Tally& t)
                        std::to_string(t.out_of_time) + " out of time, " +
                        counted(t.bad_inputs, "bad input", "bad inputs");
     if (t.failed) text += ", " + counted(t.failed, "solver failure", "solver failures");
+    if (t.unwritten) text += ", " + counted(t.unwritten, "file not written", "files not written");
     return text;
 }
 
+// The picture of an answer: the first solution, or for no solution the clues alone.
+std::string answer_picture(const Entry& e, const Answer& answer)
+{
+    std::vector<SvgGrid> grids(1);
+    if (answer.status != STATUS_INVALID)
+        std::memcpy(grids[0].marks, answer.result_grid, sizeof grids[0].marks);
+    return answer_svg(unpack_clues(e.packed), e.name, verdict_text(answer.status), grids);
+}
+
 // Turns a worker's reply into what is written for the puzzle, and counts it.
-void settle(Entry& e, WorkerReply&& reply, const Options& options, Tally& tally)
+void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outputs, Tally& tally)
 {
     Answer answer{};
     std::string failure;
@@ -512,11 +560,14 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Tally& tally)
     }
     e.done = true;
     if (!failure.empty()) {
-        e.err = e.file + ": puzzle " + e.name + ": " + failure + "\n";
+        e.err += e.file + ": puzzle " + e.name + ": " + failure + "\n";
         ++tally.failed;
         return;
     }
     e.out = report(e, answer, options);
+    if (outputs.svg && answer.status != STATUS_OUT_OF_TIME)
+        if (const auto problem = outputs.svg->write(e.name, answer_picture(e, answer)))
+            e.err += *problem + "\n";
     if (answer.status == STATUS_FINISHED) ++tally.unique;
     else if (answer.status == STATUS_INVALID) ++tally.none;
     else if (answer.status == STATUS_SEVERAL) ++tally.several;
@@ -561,8 +612,17 @@ int main(int argc, char** argv)
     Options options;
     if (const auto done = parse_options(argc, argv, options)) return *done;
     solver_engine = options.engine;
+    Outputs outputs;
+    if (!options.clues_dir.empty()) outputs.clues.emplace(options.clues_dir, ".non");
+    if (!options.svg_dir.empty()) outputs.svg.emplace(options.svg_dir, ".svg");
+    for (const auto* folder : {&outputs.clues, &outputs.svg})
+        if (*folder)
+            if (const auto problem = (*folder)->prepare()) {
+                usage_error(*problem);
+                return EXIT_BAD_INPUT;
+            }
 
-    std::vector<Entry> entries = read_entries(options);
+    std::vector<Entry> entries = read_entries(options, outputs);
     Tally tally;
     for (const Entry& e : entries) ++(e.error.empty() ? tally.puzzles : tally.bad_inputs);
     const bool several = entries.size() > 1;
@@ -601,7 +661,7 @@ int main(int argc, char** argv)
                     WorkerReply reply;
                     reply.kind = WorkerReply::Kind::answered;
                     reply.bytes = solve_packed(e.packed);
-                    settle(e, std::move(reply), options, tally);
+                    settle(e, std::move(reply), options, outputs, tally);
                 } else if (pool.can_take()) {
                     pool.submit(next_to_start, e.packed);
                 } else {
@@ -618,7 +678,7 @@ int main(int argc, char** argv)
             }
             progress.show(progress_text());
             pool.collect(progress.on() ? 250 : -1, [&](std::size_t id, WorkerReply&& reply) {
-                settle(entries[id], std::move(reply), options, tally);
+                settle(entries[id], std::move(reply), options, outputs, tally);
             });
         }
     } catch (const std::runtime_error& error) {
@@ -628,6 +688,7 @@ int main(int argc, char** argv)
     }
     progress.hide();
 
+    tally.unwritten = outputs.failures();
     if (several) {
         const double processor = processor_seconds();
         std::snprintf(number, sizeof number, "processor time %.3f s, wall time %.3f s", processor, elapsed());
@@ -635,7 +696,7 @@ int main(int argc, char** argv)
                      counted(tally.puzzles, "puzzle", "puzzles").c_str(), tally_text(tally).c_str(), number);
     }
     if (tally.failed) return EXIT_SOLVER_FAILURE;
-    if (tally.bad_inputs) return EXIT_BAD_INPUT;
+    if (tally.bad_inputs || tally.unwritten) return EXIT_BAD_INPUT;
     if (tally.out_of_time) return EXIT_OUT_OF_TIME;
     return EXIT_ALL_SOLVED;
 }

@@ -56,6 +56,18 @@ std::optional<Format> format_from_name(std::string_view file)
     if (suffix == "non") return Format::non;
     if (suffix == "xml") return Format::xml;
     if (suffix == "txt") return Format::taai;
+    if (suffix == "png") return Format::png;
+    if (suffix == "pbm") return Format::pbm;
+    return std::nullopt;
+}
+
+std::optional<Format> format_from_signature(std::string_view bytes)
+{
+    if (bytes.substr(0, 8) == "\x89PNG\r\n\x1a\n") return Format::png;
+    // The whole Netpbm family, so that its reader can say what a greymap or pixmap is.
+    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' &&
+        (bytes[2] == ' ' || bytes[2] == '\t' || bytes[2] == '\n' || bytes[2] == '\r' || bytes[2] == '#'))
+        return Format::pbm;
     return std::nullopt;
 }
 
@@ -73,9 +85,21 @@ std::optional<Format> format_from_text(std::string_view text)
     return std::nullopt;
 }
 
+std::string error_text(const std::string& file, const ReadError& error)
+{
+    if (!error.line) return file + ": " + error.what;
+    return file + ":" + std::to_string(*error.line) + ": " + error.what;
+}
+
 std::vector<ReadItem> read_puzzles(std::string_view bytes, const std::string& file,
                                    std::optional<Format> format)
 {
+    // Pictures are binary and are told apart before the checks that text formats share.
+    if (!format) format = format_from_name(file);
+    if (!format) format = format_from_signature(bytes);
+    if (format == Format::png) return read_png(bytes, file);
+    if (format == Format::pbm) return read_pbm(bytes, file);
+
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (bytes.substr(0, bom.size()) == bom) bytes.remove_prefix(bom.size());
 
@@ -88,10 +112,10 @@ std::vector<ReadItem> read_puzzles(std::string_view bytes, const std::string& fi
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
         return {ReadError{1, "empty input"}};
 
-    if (!format) format = format_from_name(file);
     if (!format) format = format_from_text(bytes);
     if (!format)
-        return {ReadError{1, "unknown format (name the file .non, .xml or .txt, or use --format)"}};
+        return {ReadError{1, "unknown format (name the file .non, .xml, .txt, .png or .pbm, "
+                             "or use --format)"}};
 
     if (*format == Format::non) return read_non(bytes, file);
     if (*format == Format::xml) return read_xml(bytes, file);

@@ -1,4 +1,4 @@
-// libFuzzer target: arbitrary bytes through every puzzle reader.
+// libFuzzer target: arbitrary bytes through every puzzle reader, pictures included.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-// Feeds one input to every reader and checks what comes back; shared by the fuzzer and
-// the regression tests that replay its findings.
+// Feeds one input to every reader and checks what comes back, and what the .non writer makes
+// of every puzzle read; shared by the fuzzer and the regression tests that replay its findings.
 #pragma once
 
 #include <optional>
@@ -8,6 +8,27 @@
 
 #include "puzzle.h"
 #include "readers.h"
+#include "writers.h"
+
+// Whether the clues can be those of a picture: equal row and column totals, each line's
+// runs fitting in its length.
+inline bool could_be_drawn(const Puzzle& p)
+{
+    int row_total = 0;
+    int col_total = 0;
+    for (const auto* lines : {&p.rows, &p.cols}) {
+        const std::size_t length = lines == &p.rows ? p.cols.size() : p.rows.size();
+        for (const auto& line : *lines) {
+            std::size_t needed = line.empty() ? 0 : line.size() - 1;
+            for (const int v : line) {
+                needed += static_cast<std::size_t>(v);
+                (lines == &p.rows ? row_total : col_total) += v;
+            }
+            if (needed > length) return false;
+        }
+    }
+    return row_total == col_total;
+}
 
 // Returns what is wrong with the readers' answers to bytes, or an empty string.
 inline std::string check_readers(std::string_view bytes)
@@ -21,16 +42,23 @@ inline std::string check_readers(std::string_view bytes)
                 {"input", std::nullopt},
                 {"input", Format::non},
                 {"input", Format::xml},
-                {"input", Format::taai}};
+                {"input", Format::taai},
+                {"input.png", std::nullopt},
+                {"input.pbm", std::nullopt},
+                {"input", Format::png},
+                {"input", Format::pbm}};
 
     for (const auto& run : runs) {
         const auto items = read_puzzles(bytes, run.file, run.format);
         const std::string where = std::string(run.file) + (run.format ? " (forced format)" : "");
+        const auto format = run.format ? run.format : format_from_name(run.file);
+        const bool picture = format == Format::png || format == Format::pbm;
         if (items.empty()) return where + ": no puzzle and no error";
         for (const ReadItem& item : items) {
             if (const auto* error = std::get_if<ReadError>(&item)) {
-                if (error->line < 0) return where + ": negative line number";
+                if (error->line && *error->line < 0) return where + ": negative line number";
                 if (error->what.empty()) return where + ": error without a message";
+                if (format == Format::png && error->line) return where + ": a PNG error with a line";
                 continue;
             }
             const Puzzle& p = std::get<Puzzle>(item);
@@ -43,6 +71,12 @@ inline std::string check_readers(std::string_view bytes)
                     for (const int v : line)
                         if (v < 1 || v > 99) return where + ": clue number outside 1..99";
                 }
+            if (picture && (items.size() != 1 || p.name != "input" || !could_be_drawn(p)))
+                return where + ": a picture's puzzle is not one that can be drawn";
+            const auto written = read_puzzles(non_text(p), "written.non", Format::non);
+            const auto* back = written.size() == 1 ? std::get_if<Puzzle>(&written[0]) : nullptr;
+            if (!back || back->rows != p.rows || back->cols != p.cols)
+                return where + ": puzzle " + p.name + " does not read back from its .non text";
             enter_puzzle(p);
         }
     }

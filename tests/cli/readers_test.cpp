@@ -23,7 +23,7 @@ Puzzle only_puzzle(const std::vector<ReadItem>& items)
     EXPECT_EQ(items.size(), 1u);
     if (items.size() != 1) return {};
     if (const auto* error = std::get_if<ReadError>(&items[0])) {
-        ADD_FAILURE() << "unexpected error at line " << error->line << ": " << error->what;
+        ADD_FAILURE() << "unexpected error: " << error_text("", *error);
         return {};
     }
     return std::get<Puzzle>(items[0]);

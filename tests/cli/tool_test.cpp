@@ -138,7 +138,7 @@ TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)
               "binary.non:2: binary data (byte 0x00), not a puzzle file\n"
               "short.non:5: height 2 asks for 2 row clue lines, found 1\n"
               "empty.xml:1: empty input\n"
-              "notes.md:1: unknown format (name the file .non, .xml or .txt, or use --format)\n");
+              "notes.md:1: unknown format (name the file .non, .xml, .txt, .png or .pbm, or use --format)\n");
     EXPECT_NE(r.out.find("1 (set.txt): unique"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("2 (set.txt)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("3 (set.txt): unique"), std::string::npos) << r.out;
@@ -188,7 +188,8 @@ TEST_F(Tool, AnswersHelpVersionAndBadUsage)
     EXPECT_EQ(help.exit_code, 0);
     for (const char* part : {"Usage: ombrasel-solve [options] FILE...", "--format", "--json",
                              "--stats", "taai", ".non", "XML", "#  filled", "X  filled here",
-                             "x  empty here", "Exit status", "FILE:LINE"})
+                             "x  empty here", "Exit status", "FILE:LINE", "png", "pbm", "--clues DIR",
+                             "--svg DIR"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     EXPECT_EQ(run("-h").out, help.out);
 

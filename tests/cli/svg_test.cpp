@@ -1,0 +1,254 @@
+// The picture of an answer as a user sees it: every SVG rendered by a real renderer
+// (rsvg-convert), and the pixel at the centre of every grid cell black, white or red as the
+// answer says; the clues where they belong and in ink.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pictures.h"
+#include "readers.h"
+#include "tool_run.h"
+#include "writers.h"
+
+namespace {
+
+constexpr int ZOOM = 2;  // rendered at twice the SVG's size
+
+// The grid's outline as the SVG gives it, in SVG units.
+struct Frame {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+};
+
+std::optional<Frame> frame_of(const std::string& svg, int number)
+{
+    const std::regex rect("<rect id=\"grid-" + std::to_string(number) +
+                          "\" x=\"([0-9.]+)\" y=\"([0-9.]+)\" width=\"([0-9.]+)\" height=\"([0-9.]+)\"");
+    std::smatch m;
+    if (!std::regex_search(svg, m, rect)) return std::nullopt;
+    return Frame{std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4])};
+}
+
+// The SVG file rendered to PNG by rsvg-convert and read back; empty when that failed.
+Rgba render(const fs::path& svg)
+{
+    const fs::path png = fs::path(svg).replace_extension(".rendered.png");
+    const std::string command = "rsvg-convert --zoom " + std::to_string(ZOOM) + " -o '" + png.string() + "' '" +
+                                svg.string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return read_rgba(png.string());
+}
+
+enum class Ink { black, white, red, other };
+
+const char* ink_name(Ink ink)
+{
+    return ink == Ink::black ? "black" : ink == Ink::white ? "white" : ink == Ink::red ? "red" : "other";
+}
+
+Ink ink_at(const Rgba& image, double x, double y)
+{
+    const png_byte* p = image.at(static_cast<int>(x * ZOOM), static_cast<int>(y * ZOOM));
+    if (p[0] < 70 && p[1] < 70 && p[2] < 70) return Ink::black;
+    if (p[0] > 190 && p[1] > 190 && p[2] > 190) return Ink::white;
+    if (p[0] > 190 && p[1] < 70 && p[2] < 70) return Ink::red;
+    return Ink::other;
+}
+
+// Checks every cell of a rendered grid against its marks (one digit a cell, as in the JSON
+// result_grid): at the centre black for filled, white for empty, red for a cell that differs;
+// a quarter cell above the centre red only for a filled one that differs (a square), white
+// for an empty one (a cross); counts the marks seen.
+void expect_cells(const Rgba& image, const Frame& f, const std::vector<std::string>& marks, std::set<char>& seen)
+{
+    const double cell = f.width / static_cast<double>(marks.at(0).size());
+    EXPECT_DOUBLE_EQ(f.height, cell * static_cast<double>(marks.size()));
+    for (std::size_t r = 0; r < marks.size(); ++r)
+        for (std::size_t c = 0; c < marks[r].size(); ++c) {
+            const char mark = marks[r][c];
+            seen.insert(mark);
+            const double x = f.x + (static_cast<double>(c) + 0.5) * cell;
+            const double y = f.y + (static_cast<double>(r) + 0.5) * cell;
+            const Ink centre = mark == '2' ? Ink::black : mark == '3' || mark == '4' ? Ink::red : Ink::white;
+            const Ink above = mark == '3' ? Ink::white : centre;
+            EXPECT_EQ(ink_name(ink_at(image, x, y)), std::string(ink_name(centre)))
+                << "centre of cell " << r << "," << c << ", mark " << mark;
+            EXPECT_EQ(ink_name(ink_at(image, x, y - cell / 4)), std::string(ink_name(above)))
+                << "above the centre of cell " << r << "," << c << ", mark " << mark;
+        }
+}
+
+struct Label {
+    double x;
+    double y;
+    int number;
+};
+
+// The SVG's text elements that hold a number alone: the clues.
+std::vector<Label> number_labels(const std::string& svg)
+{
+    const std::regex text("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\"[^>]*>([0-9]+)</text>");
+    std::vector<Label> labels;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it)
+        labels.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stoi((*it)[3])});
+    return labels;
+}
+
+// The clues are left of each row and above each column, in order, an empty line shown as 0;
+// each number is drawn in ink. Labels left of min_x belong to another grid.
+void expect_clues(const std::string& svg, const Rgba& image, const Frame& f, const Puzzle& p, double min_x = 0)
+{
+    auto labels = number_labels(svg);
+    labels.erase(std::remove_if(labels.begin(), labels.end(), [&](const Label& l) { return l.x < min_x; }),
+                 labels.end());
+    const double cell = f.width / static_cast<double>(p.cols.size());
+    const auto shown = [](const std::vector<int>& clue) { return clue.empty() ? std::vector<int>{0} : clue; };
+    for (std::size_t r = 0; r < p.rows.size(); ++r) {
+        std::vector<Label> row;
+        for (const Label& l : labels)
+            if (l.x < f.x && l.y > f.y + static_cast<double>(r) * cell && l.y <= f.y + static_cast<double>(r + 1) * cell)
+                row.push_back(l);
+        std::sort(row.begin(), row.end(), [](const Label& a, const Label& b) { return a.x < b.x; });
+        std::vector<int> numbers;
+        for (const Label& l : row) numbers.push_back(l.number);
+        EXPECT_EQ(numbers, shown(p.rows[r])) << "row " << r;
+    }
+    for (std::size_t c = 0; c < p.cols.size(); ++c) {
+        std::vector<Label> column;
+        for (const Label& l : labels)
+            if (l.y < f.y && l.x > f.x + static_cast<double>(c) * cell && l.x < f.x + static_cast<double>(c + 1) * cell)
+                column.push_back(l);
+        std::sort(column.begin(), column.end(), [](const Label& a, const Label& b) { return a.y < b.y; });
+        std::vector<int> numbers;
+        for (const Label& l : column) numbers.push_back(l.number);
+        EXPECT_EQ(numbers, shown(p.cols[c])) << "column " << c;
+    }
+    // Some dark pixel in the box of each number: the font is there and draws.
+    for (const Label& l : labels) {
+        bool inked = false;
+        for (double y = l.y - 9; y <= l.y && !inked; y += 0.5)
+            for (double x = l.x - 6; x <= l.x + 6 && !inked; x += 0.5) inked = ink_at(image, x, y) == Ink::black;
+        EXPECT_TRUE(inked) << "clue " << l.number << " at " << l.x << "," << l.y;
+    }
+}
+
+// Every font the SVG names is a generic family, which every browser has.
+void expect_generic_fonts(const std::string& svg)
+{
+    const std::regex family("font-family=\"([^\"]*)\"");
+    int count = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), family); it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[1];
+        EXPECT_TRUE(name == "sans-serif" || name == "serif" || name == "monospace") << name;
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+}
+
+TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
+{
+    Rng rng(3);
+    write("drawing.pbm", raw_pbm_of(random_grid(rng, 12, 17, 0.55), rng));
+    write("several.png", png_of(random_grid(rng, 6, 9, 0.5), {PNG_COLOR_TYPE_GRAY, 8, false}, false, rng));
+    write("none.non", none_non);
+    write("set.txt", "$7\n0\n1\n1\n0\n1\n1\n");  // 3 x 3 with empty lines and two solutions
+    const std::string odd = "we\"ird <&> \xff name.non";
+    write(odd, unique_non);
+    const std::vector<std::string> inputs = {"drawing.pbm", "several.png", "none.non", "set.txt", odd};
+    std::string arguments = "--json --svg pictures";
+    for (const auto& input : inputs) arguments += " " + quoted(input);
+    const Output r = run(arguments);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+
+    std::vector<JsonObject> objects;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    ASSERT_EQ(objects.size(), inputs.size());
+    std::set<char> seen;
+    std::set<std::string> verdicts;
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        const JsonObject& o = objects[k];
+        const std::string name = str_field(o, "name");
+        const std::string verdict = str_field(o, "verdict");
+        SCOPED_TRACE(name + ": " + verdict);
+        verdicts.insert(verdict);
+        const fs::path path = dir / "pictures" / (name + ".svg");
+        const std::string svg = slurp(path);
+        ASSERT_FALSE(svg.empty());
+        const Rgba image = render(path);
+        ASSERT_GT(image.width, 0) << "rsvg-convert made no picture of " << path;
+        const auto frame = frame_of(svg, 1);
+        ASSERT_TRUE(frame);
+        EXPECT_FALSE(frame_of(svg, 2)) << "one grid";
+        EXPECT_LE((frame->x + frame->width) * ZOOM, image.width);
+        EXPECT_LE((frame->y + frame->height) * ZOOM, image.height);
+
+        std::vector<std::string> marks;
+        for (const Json& row : std::get<JsonArray>(field(o, "result_grid").value))
+            marks.push_back(std::get<std::string>(row.value));
+        expect_cells(image, *frame, marks, seen);
+        const auto read = read_puzzles(slurp(dir / inputs[k]), inputs[k], std::nullopt);
+        expect_clues(svg, image, *frame, std::get<Puzzle>(read.at(0)));
+        expect_generic_fonts(svg);
+        // The verdict in words beside the name, which stays readable however odd it is.
+        const std::string shown_name = k == 4 ? "we&quot;ird &lt;&amp;&gt; ? name" : name;
+        EXPECT_NE(svg.find(">" + shown_name + ": " + verdict + "</text>"), std::string::npos) << svg;
+    }
+    EXPECT_EQ(verdicts, (std::set<std::string>{"unique", "several solutions", "no solution"}));
+    // Every kind of cell was drawn and checked somewhere.
+    for (const char mark : {'0', '1', '2', '3', '4'}) EXPECT_TRUE(seen.count(mark)) << mark;
+}
+
+TEST(Svg, DrawsGridsSideBySide)
+{
+    // Two solutions of one puzzle, as the uniqueness check finds them, each with its clues.
+    Puzzle clues;
+    clues.rows = {{1}, {1}, {2}};
+    clues.cols = {{1, 1}, {2}};
+    std::vector<SvgGrid> grids(2);
+    const char* const first[] = {"21", "12", "22"};
+    const char* const second[] = {"12", "21", "22"};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 2; ++c) {
+            grids[0].marks[r][c] = first[r][c] - '0';
+            grids[1].marks[r][c] = second[r][c] - '0';
+        }
+    grids[0].caption = "first solution";
+    grids[1].caption = "second solution";
+    const std::string svg = answer_svg(clues, "pair", "several solutions", grids);
+
+    const fs::path work = fs::temp_directory_path() / ("ombrasel-svg-" + std::to_string(::getpid()));
+    fs::create_directories(work);
+    std::ofstream(work / "pair.svg") << svg;
+    const Rgba image = render(work / "pair.svg");
+    fs::remove_all(work);
+    ASSERT_GT(image.width, 0);
+
+    const auto left = frame_of(svg, 1);
+    const auto right = frame_of(svg, 2);
+    ASSERT_TRUE(left && right);
+    EXPECT_FALSE(frame_of(svg, 3));
+    EXPECT_EQ(left->y, right->y);
+    EXPECT_GT(right->x, left->x + left->width);
+    EXPECT_LE((right->x + right->width) * ZOOM, image.width);
+    std::set<char> seen;
+    expect_cells(image, *left, {first[0], first[1], first[2]}, seen);
+    expect_cells(image, *right, {second[0], second[1], second[2]}, seen);
+    // Each grid has its clues, in ink; the second one's lie right of the first grid.
+    EXPECT_EQ(number_labels(svg).size(), 2 * (3 + 3u));
+    expect_clues(svg, image, *left, clues);
+    expect_clues(svg, image, *right, clues, left->x + left->width);
+    for (const char* caption : {">first solution</text>", ">second solution</text>"})
+        EXPECT_NE(svg.find(caption), std::string::npos) << caption;
+}
+
+}  // namespace

@@ -114,7 +114,7 @@ struct Options {
     std::optional<Format> format;
     bool json = false;
     bool stats = false;
-    i32 engine = ENGINE_LEARNING;
+    SolverOptions solver;  // sent to the workers with each puzzle
     int jobs = 0;        // 0: one a processor
     double timeout = 0;  // processor seconds a puzzle; 0: no limit
     std::vector<std::string> files;
@@ -225,9 +225,9 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.stats = true;
         } else if (option_value(arg, "--engine", "", i, argc, argv, value)) {
             if (value == "learning") {
-                options.engine = ENGINE_LEARNING;
+                options.solver.engine = ENGINE_LEARNING;
             } else if (value == "exhaustive") {
-                options.engine = ENGINE_EXHAUSTIVE;
+                options.solver.engine = ENGINE_EXHAUSTIVE;
             } else {
                 usage_error("--engine needs learning or exhaustive, not '" + value + "'");
                 return EXIT_BAD_INPUT;
@@ -336,6 +336,14 @@ double cpu_now()
 
 // ---- one puzzle, solved in a worker -------------------------------------------------
 
+// What a worker is sent: the options, then the packed clues.
+static_assert(std::is_trivially_copyable_v<SolverOptions>, "options travel as their bytes");
+
+std::string request_for(const SolverOptions& solver, const Puzzle& puzzle)
+{
+    return std::string(reinterpret_cast<const char*>(&solver), sizeof solver) + pack_clues(puzzle);
+}
+
 // What a worker sends back: the verdict, the picture and the counters.
 struct Answer {
     i32 status;
@@ -346,14 +354,16 @@ struct Answer {
 };
 static_assert(std::is_trivially_copyable_v<Answer>, "an answer travels as its bytes");
 
-// Runs in a worker: enters the packed puzzle, solves it and packs the answer.
-std::string solve_packed(std::string_view packed)
+// Runs in a worker: enters the puzzle of a request, solves it and packs the answer.
+std::string solve_request(std::string_view request)
 {
-    enter_puzzle(unpack_clues(packed));
+    SolverOptions solver;
+    std::memcpy(&solver, request.data(), sizeof solver);
+    enter_puzzle(unpack_clues(request.substr(sizeof solver)));
     solver_state.status = STATUS_SEARCHING;
     const auto start = std::chrono::steady_clock::now();
     const double cpu_start = cpu_now();
-    solve();
+    solve(solver);
     Answer answer{};
     answer.cpu_seconds = cpu_now() - cpu_start;
     answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -373,7 +383,7 @@ struct Entry {
     std::string name;
     int height = 0;
     int width = 0;
-    std::string packed;  // its clues for a worker
+    std::string request;  // the options and its clues, for a worker
     bool done = false;   // what is to be written is ready:
     std::string out;     // for standard output
     std::string err;     // for standard error
@@ -401,7 +411,7 @@ std::vector<Entry> read_entries(const Options& options)
             e.name = puzzle.name;
             e.height = static_cast<int>(puzzle.rows.size());
             e.width = static_cast<int>(puzzle.cols.size());
-            e.packed = pack_clues(puzzle);
+            e.request = request_for(options.solver, puzzle);
         }
     }
     return entries;
@@ -560,7 +570,6 @@ int main(int argc, char** argv)
     };
     Options options;
     if (const auto done = parse_options(argc, argv, options)) return *done;
-    solver_engine = options.engine;
 
     std::vector<Entry> entries = read_entries(options);
     Tally tally;
@@ -590,7 +599,7 @@ int main(int argc, char** argv)
     std::size_t next_to_start = 0;
     std::size_t next_to_write = 0;
     try {
-        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_packed);
+        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_request);
         while (next_to_write < entries.size()) {
             for (; next_to_start < entries.size(); ++next_to_start) {
                 Entry& e = entries[next_to_start];
@@ -600,10 +609,10 @@ int main(int argc, char** argv)
                 } else if (here) {
                     WorkerReply reply;
                     reply.kind = WorkerReply::Kind::answered;
-                    reply.bytes = solve_packed(e.packed);
+                    reply.bytes = solve_request(e.request);
                     settle(e, std::move(reply), options, tally);
                 } else if (pool.can_take()) {
-                    pool.submit(next_to_start, e.packed);
+                    pool.submit(next_to_start, e.request);
                 } else {
                     break;
                 }

@@ -14,12 +14,13 @@ struct Outcome {
     GridSnapshot grid;
 };
 
-Outcome run(const Puzzle& p, i32 engine)
+Outcome run(const Puzzle& p, i32 engine, std::int64_t walk_budget = SolverOptions{}.walk_budget)
 {
-    solver_engine = engine;
+    SolverOptions options;
+    options.engine = engine;
+    options.walk_budget = walk_budget;
     enter_puzzle(p);
-    solve();
-    solver_engine = ENGINE_LEARNING;
+    solve(options);
     Outcome o;
     o.status = solver_state.status;
     o.marks.assign(&solver_state.result_grid[0][0], &solver_state.result_grid[0][0] + MAX_LINES * MAX_LINES);
@@ -102,9 +103,7 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         // -1 sorts them before the walk's first cell, any other budget after a cell or more.
         const std::int64_t budget = uniform(rng, -1, 4);
-        learning_walk_budget = budget;
-        const Outcome learning = run(p, ENGINE_LEARNING);
-        learning_walk_budget = 10000;
+        const Outcome learning = run(p, ENGINE_LEARNING, budget);
         if (solver_stats.early_sorting) ++(budget < 0 ? before_walk : within_walk);
         SCOPED_TRACE("budget " + std::to_string(budget));
         expect_same(learning, exhaustive, h, w);

@@ -47,8 +47,11 @@ solution, none or several. FILE "-" reads standard input.
 Options:
   --format FMT  read every file as FMT: non, xml or taai (default: by the file
                 name's suffix, else by what the file starts with)
+  --uniqueness  answer only whether there is no solution, one or several,
+                stopping at a second solution: faster; shows two solutions
+                that differ instead of every cell that varies (see below)
   --engine ENG  the last stage of the solver: learning (the default) or
-                exhaustive; both give the same verdict and picture
+                exhaustive; both give the same verdict and full answer
   --json        print one JSON object a puzzle, one a line, instead of text
   --stats       add the solver's counters for each puzzle
   -j, --jobs N  solve N puzzles at a time, each in a process of its own
@@ -70,24 +73,41 @@ Formats:
         blank line for an empty line; several puzzles a file
   CRLF and CR line ends and a UTF-8 byte-order mark are accepted.
 
-Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
-"unique", "no solution", "several solutions" or "out of time", then, unless
-there is no solution or the time ran out, the first solution, one text line a
-row:
+Output: for each puzzle a line "NAME (FILE): VERDICT, difficulty WORD,
+SECONDS s", VERDICT being "unique", "no solution", "several solutions" or
+"out of time" (without a difficulty), then, unless there is no solution or the
+time ran out, the first solution, one text line a row:
   #  filled                  .  empty
   X  filled here, empty in another solution
   x  empty here, filled in another solution
+With --uniqueness the solution follows only for "unique"; for "several
+solutions" two solutions that differ follow one after the other: the first
+with X and x where the second differs, then the second with # and . alone.
+The difficulty is the stage after which the answer was known:
+  line      line propagation alone decided every cell (or the clue sums
+            differ)
+  probing   also trying both values of single cells against their lines
+  guessing  also trying both values of cells next to decided ones, each
+            followed through the whole grid
+  search    also the last stage; always so for several solutions
+For "no solution" it is the stage that found the contradiction.
 --json prints instead "file", "index", "name", "status" (2 unique, 3 no
 solution, 4 several, 1 out of time: stopped while searching, and then without
-counters), "verdict", "height", "width", "result_grid" (a string of digits a
-row: 1 empty, 2 filled, 3 empty and 4 filled with another solution differing,
-0 unmarked: no solution, out of time, or beyond the last row or column with
-clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
-with --stats also the solver's counters, as the text output names them.
+counters), "verdict", "difficulty" (not when out of time), "height", "width",
+"result_grid" (a string of digits a row: 1 empty, 2 filled, 3 empty and 4
+filled with another solution differing, 0 unmarked: no solution, out of time,
+or beyond the last row or column with clues), "seconds" and "cpu_seconds"
+(the solver's wall and processor time); with --stats also the solver's
+counters, as the text output names them. With --uniqueness "solutions"
+replaces "result_grid": a list of no grid, one (unique) or two (several),
+each a list of row strings of # (filled) and . (empty).
 
 Engines: both run line propagation, probing and guessing first, and both
 find the same first solution (row-major, empty before filled) and the same
-cells in which another solution differs.
+cells in which another solution differs. With --uniqueness the learning
+engine asks for any solution and then for one that differs from it, and the
+exhaustive one stops at its second solution, so the two solutions they show
+may differ; the verdict never does.
   learning    existence searches with clause learning over the open cells:
               first the first solution cell by cell, then which cells take
               both values over all solutions (that first, when the first
@@ -131,12 +151,31 @@ const char* verdict_text(i32 status)
     return nullptr;
 }
 
+const char* difficulty_text(i32 difficulty)
+{
+    if (difficulty == DIFFICULTY_LINE) return "line";
+    if (difficulty == DIFFICULTY_PROBING) return "probing";
+    if (difficulty == DIFFICULTY_GUESSING) return "guessing";
+    if (difficulty == DIFFICULTY_SEARCH) return "search";
+    return nullptr;
+}
+
 char mark_char(i32 mark)
 {
     if (mark == MARK_FILLED) return '#';
     if (mark == MARK_FILLED_DIFFERS) return 'X';
     if (mark == MARK_EMPTY_DIFFERS) return 'x';
     return '.';
+}
+
+// Whether a cell is filled in the first (0) or the second (1) of the two solutions that a
+// uniqueness answer carries in its marks: the second differs from the first where they differ.
+bool filled_in(i32 mark, int solution)
+{
+    if (mark == MARK_FILLED) return true;
+    if (mark == MARK_FILLED_DIFFERS) return solution == 0;
+    if (mark == MARK_EMPTY_DIFFERS) return solution == 1;
+    return false;
 }
 
 std::optional<Format> format_named(std::string_view name)
@@ -223,6 +262,8 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.json = true;
         } else if (arg == "--stats") {
             options.stats = true;
+        } else if (arg == "--uniqueness") {
+            options.solver.question = QUESTION_UNIQUENESS;
         } else if (option_value(arg, "--engine", "", i, argc, argv, value)) {
             if (value == "learning") {
                 options.solver.engine = ENGINE_LEARNING;
@@ -347,6 +388,7 @@ std::string request_for(const SolverOptions& solver, const Puzzle& puzzle)
 // What a worker sends back: the verdict, the picture and the counters.
 struct Answer {
     i32 status;
+    i32 difficulty;
     i32 result_grid[MAX_LINES][MAX_LINES];
     SolverStats stats;
     double seconds;      // the solver's wall time
@@ -368,6 +410,7 @@ std::string solve_request(std::string_view request)
     answer.cpu_seconds = cpu_now() - cpu_start;
     answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     answer.status = solver_state.status;
+    answer.difficulty = solver_state.difficulty;
     std::memcpy(answer.result_grid, solver_state.result_grid, sizeof answer.result_grid);
     answer.stats = solver_stats;
     return std::string(reinterpret_cast<const char*>(&answer), sizeof answer);
@@ -423,7 +466,13 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
     const int width = puzzle.width;
     const bool out_of_time = answer.status == STATUS_OUT_OF_TIME;
     const char* verdict = out_of_time ? "out of time" : verdict_text(answer.status);
+    const char* difficulty = out_of_time ? nullptr : difficulty_text(answer.difficulty);
     const bool stats = options.stats && !out_of_time;  // a stopped worker leaves no counters
+    const bool uniqueness = options.solver.question == QUESTION_UNIQUENESS;
+    // A uniqueness answer shows the solution, or two that differ.
+    const int solutions = !uniqueness || out_of_time || answer.status == STATUS_INVALID ? 0
+                          : answer.status == STATUS_SEVERAL                             ? 2
+                                                                                        : 1;
     const SolverStats& st = answer.stats;
     const double seconds = answer.seconds;
     const double cpu_seconds = answer.cpu_seconds;
@@ -437,12 +486,26 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
         append_json_string(out, puzzle.name);
         out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
         append_json_string(out, verdict);
+        if (difficulty) out += std::string(",\"difficulty\":\"") + difficulty + '"';
         out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
-        out += ",\"result_grid\":[";
-        for (int r = 0; r < height; ++r) {
-            out += r ? ",\"" : "\"";
-            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
-            out += '"';
+        if (uniqueness) {
+            out += ",\"solutions\":[";
+            for (int k = 0; k < solutions; ++k) {
+                out += k ? ",[" : "[";
+                for (int r = 0; r < height; ++r) {
+                    out += r ? ",\"" : "\"";
+                    for (int c = 0; c < width; ++c) out += filled_in(answer.result_grid[r][c], k) ? '#' : '.';
+                    out += '"';
+                }
+                out += ']';
+            }
+        } else {
+            out += ",\"result_grid\":[";
+            for (int r = 0; r < height; ++r) {
+                out += r ? ",\"" : "\"";
+                for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
+                out += '"';
+            }
         }
         std::snprintf(number, sizeof number, "%.6f", seconds);
         out += std::string("],\"seconds\":") + number;
@@ -458,7 +521,9 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
     }
 
     std::snprintf(number, sizeof number, "%.6f", seconds);
-    out += puzzle.name + " (" + puzzle.file + "): " + verdict + ", " + number + " s\n";
+    out += puzzle.name + " (" + puzzle.file + "): " + verdict;
+    if (difficulty) out += std::string(", difficulty ") + difficulty;
+    out += std::string(", ") + number + " s\n";
     if (stats) {
         out += "stats:";
         for (int i = 0; i < solver_stat_field_count; ++i)
@@ -466,7 +531,18 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
                    std::to_string(st.*solver_stat_fields[i].field);
         out += '\n';
     }
-    if (answer.status != STATUS_INVALID && !out_of_time) {
+    if (uniqueness) {
+        // The first solution with the cells that the second one differs in marked, then the
+        // second one plain.
+        for (int k = 0; k < solutions; ++k)
+            for (int r = 0; r < height; ++r) {
+                for (int c = 0; c < width; ++c) {
+                    const i32 mark = answer.result_grid[r][c];
+                    out += k == 0 ? mark_char(mark) : filled_in(mark, k) ? '#' : '.';
+                }
+                out += '\n';
+            }
+    } else if (answer.status != STATUS_INVALID && !out_of_time) {
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) out += mark_char(answer.result_grid[r][c]);
             out += '\n';

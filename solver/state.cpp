@@ -58,7 +58,7 @@ const SolverStatField solver_stat_fields[] = {
     {"leftmost_calls", &SolverStats::leftmost_calls},
     {"completion_calls", &SolverStats::completion_calls},
     {"queries", &SolverStats::queries},
-    {"solutions", &SolverStats::solutions},
+    {"solutions_found", &SolverStats::solutions},
     {"refutations", &SolverStats::refutations},
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},

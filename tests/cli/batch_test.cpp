@@ -251,15 +251,6 @@ bool keeps_clues(const std::vector<std::string>& grid, const Clues& clues)
     return true;
 }
 
-std::vector<JsonObject> json_lines(const std::string& out)
-{
-    std::istringstream lines(out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
-    return objects;
-}
-
 TEST_F(Batch, UniquenessGivesTheFullAnswersVerdictsWithJobsAndBadInput)
 {
     write_mixed_file();
@@ -284,12 +275,9 @@ TEST_F(Batch, UniquenessGivesTheFullAnswersVerdictsWithJobsAndBadInput)
         const std::string verdict = str_field(asked[k], "verdict");
         EXPECT_EQ(verdict, str_field(answers[k], "verdict"));
         EXPECT_EQ(str_field(asked[k], "difficulty"), str_field(answers[k], "difficulty"));
-        std::vector<std::vector<std::string>> grids;
-        for (const Json& grid : std::get<JsonArray>(field(asked[k], "solutions").value)) {
-            grids.emplace_back();
-            for (const Json& row : std::get<JsonArray>(grid.value)) grids.back().push_back(std::get<std::string>(row.value));
-            EXPECT_TRUE(keeps_clues(grids.back(), clues.at(name))) << "solution " << grids.size();
-        }
+        const std::vector<std::vector<std::string>> grids = solutions_of(asked[k]);
+        for (std::size_t g = 0; g < grids.size(); ++g)
+            EXPECT_TRUE(keeps_clues(grids[g], clues.at(name))) << "solution " << g + 1;
         EXPECT_EQ(grids.size(), verdict == "unique" ? 1u : verdict == "several solutions" ? 2u : 0u);
         if (grids.size() == 2) {
             EXPECT_NE(grids[0], grids[1]);
@@ -309,7 +297,7 @@ TEST_F(Batch, UniquenessOutOfTimeShowsNoSolution)
     ASSERT_EQ(objects.size(), 2u) << r.out;
     EXPECT_EQ(str_field(objects[0], "verdict"), "out of time");
     EXPECT_EQ(objects[0].count("difficulty"), 0u);
-    EXPECT_EQ(std::get<JsonArray>(field(objects[0], "solutions").value).size(), 0u);
+    EXPECT_EQ(solutions_of(objects[0]).size(), 0u);
     EXPECT_EQ(str_field(objects[1], "verdict"), "unique");
     EXPECT_EQ(without_times(r.summary), "ombrasel-solve: 2 puzzles: 1 unique, 0 no solution, 0 several solutions, "
                                         "1 out of time, 0 bad inputs; processor time T s, wall time T s\n");
@@ -341,10 +329,7 @@ TEST_F(Batch, APuzzleOutOfTimeIsReportedAndTheNextOneIsStillSolved)
     // JSON: a status of its own, no picture, no counters, and the processor time it had.
     const Output json = run("-j 2 --json --stats --timeout=0.3 set.txt", "", 30);
     EXPECT_EQ(json.exit_code, 3) << json.err;
-    std::istringstream lines(json.out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(json.out);
     ASSERT_EQ(objects.size(), 3u) << json.out;
     const JsonObject& stopped = objects[0];
     EXPECT_EQ(num_field(stopped, "status"), 1);

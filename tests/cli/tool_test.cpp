@@ -71,34 +71,23 @@ TEST_F(Tool, AnswersOnlyWhetherThereIsOneSolutionWhenAsked)
 
     const Output json = run("--uniqueness --json --stats unique.non several.non none.non");
     EXPECT_EQ(json.exit_code, 0) << json.err;
-    std::istringstream lines(json.out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(json.out);
     ASSERT_EQ(objects.size(), 3u) << json.out;
-    auto solutions = [](const JsonObject& o) {
-        std::vector<std::vector<std::string>> grids;
-        for (const Json& grid : std::get<JsonArray>(field(o, "solutions").value)) {
-            grids.emplace_back();
-            for (const Json& row : std::get<JsonArray>(grid.value)) grids.back().push_back(std::get<std::string>(row.value));
-        }
-        return grids;
-    };
     using Grids = std::vector<std::vector<std::string>>;
     for (const JsonObject& o : objects) EXPECT_EQ(o.count("result_grid"), 0u);
     EXPECT_EQ(str_field(objects[0], "verdict"), "unique");
     EXPECT_EQ(str_field(objects[0], "difficulty"), "line");
-    EXPECT_EQ(solutions(objects[0]), (Grids{{"##", "#."}}));
+    EXPECT_EQ(solutions_of(objects[0]), (Grids{{"##", "#."}}));
     EXPECT_EQ(str_field(objects[1], "verdict"), "several solutions");
     EXPECT_EQ(str_field(objects[1], "difficulty"), "search");
-    const Grids two = solutions(objects[1]);
+    const Grids two = solutions_of(objects[1]);
     EXPECT_TRUE(two == (Grids{{".#", "#."}, {"#.", ".#"}}) || two == (Grids{{"#.", ".#"}, {".#", "#."}})) << json.out;
     // Two searches: the first solution, then the second.
     EXPECT_EQ(num_field(objects[1], "queries"), 2);
     EXPECT_EQ(num_field(objects[1], "solutions_found"), 2);
     EXPECT_EQ(str_field(objects[2], "verdict"), "no solution");
     EXPECT_EQ(str_field(objects[2], "difficulty"), "line");
-    EXPECT_EQ(solutions(objects[2]), Grids{});
+    EXPECT_EQ(solutions_of(objects[2]), Grids{});
 
     // Without the option the full answer, with its difficulty.
     const Output full = run("--json several.non");
@@ -140,10 +129,7 @@ TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
     write("we\"ird\\name.non", several_non);
     const Output r = run("--json --stats unique.non two.txt 'we\"ird\\name.non'");
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    std::istringstream lines(r.out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(r.out);
     ASSERT_EQ(objects.size(), 4u) << r.out;
 
     const struct {

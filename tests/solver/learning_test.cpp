@@ -47,20 +47,6 @@ void expect_same(const Outcome& learning, const Outcome& exhaustive, int h, int 
     EXPECT_TRUE(learning.grid == exhaustive.grid) << "the engines handed back different grids";
 }
 
-// A random puzzle of sides and density in the ranges given.
-struct RandomCase {
-    int h, w;
-    Puzzle puzzle;
-};
-
-RandomCase random_case(std::mt19937_64& rng, int least, int most, double sparsest, double densest)
-{
-    const int h = uniform(rng, least, most);
-    const int w = uniform(rng, least, most);
-    const double density = std::uniform_real_distribution<double>(sparsest, densest)(rng);
-    return {h, w, random_puzzle(rng, h, w, density)};
-}
-
 TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
 {
     const std::uint64_t seed = test_seed();

@@ -111,10 +111,7 @@ TEST(Uniqueness, GivesTheFullAnswersVerdictOnRandomPuzzles)
     int enumerated = 0, large_several = 0;
     for (int i = 0; i < 20000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
-        const int h = uniform(rng, 1, 12);
-        const int w = uniform(rng, 1, 12);
-        const double density = std::uniform_real_distribution<double>(0.1, 0.9)(rng);
-        const Puzzle p = random_puzzle(rng, h, w, density);
+        const auto [h, w, p] = random_case(rng, 1, 12, 0.1, 0.9);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
         const Answer full = run(p, ENGINE_LEARNING, QUESTION_FULL);
         const int ch = solver_state.height, cw = solver_state.width;
@@ -169,10 +166,7 @@ TEST(Uniqueness, TheLastStageAloneGivesTheFullAnswersVerdict)
     int verdicts[5] = {};
     for (int i = 0; i < 20000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
-        const int h = uniform(rng, 1, 12);
-        const int w = uniform(rng, 1, 12);
-        const double density = std::uniform_real_distribution<double>(0.1, 0.9)(rng);
-        const Puzzle p = random_puzzle(rng, h, w, density);
+        const auto [h, w, p] = random_case(rng, 1, 12, 0.1, 0.9);
         // The run rules out unequal sums before any stage; the existence searches would have to
         // count to see it, which takes them exponentially long.
         if (total(p.rows) != total(p.cols)) continue;

@@ -271,7 +271,9 @@ void learning_search(std::int64_t walk_budget)
 
 // Two existence searches: any solution, then one that differs from it in some open cell. The
 // clause that asks for the second is added where the first search stopped, so the second goes
-// on from there; a cell seen with both values is one the two solutions differ in.
+// on from there, trying each cell's other value first, as the sorting of the cells that vary
+// does: on the hard puzzles with one solution measured, that took about half the conflicts to
+// refute. A cell seen with both values is one the two solutions differ in.
 void learning_to_second()
 {
     if (load_open_cells()) {
@@ -279,6 +281,8 @@ void learning_to_second()
         for (i32 var = 0; var < L.open; ++var) {
             L.first[var] = L.value[var];
             L.clause[var] = sat_lit(var, L.value[var] == 0);
+            sat_set_phase(var, L.value[var] == 0);
+            sat_pin_phase(var, true);
         }
         sat_add_conflict(L.clause, L.open);
         ask(nullptr, 0);

@@ -4,6 +4,10 @@
 Each puzzle runs in a process of its own (a tournament file is cut into single puzzles and piped in),
 so that a limit on its processor time can end it; a puzzle over the limit counts as the limit, as in
 the peers' figures. Times are the solver's processor time, as the peers' are.
+
+The peers answer only whether a puzzle has no solution, one or several, stopping at a second one:
+the question of --uniqueness. By default ours answer the full question (also every cell in which
+some solution differs), and the row says so beside the peers' figures.
 """
 
 import argparse
@@ -55,13 +59,14 @@ def cpu_limit(seconds):
     return lambda: resource.setrlimit(resource.RLIMIT_CPU, (whole, whole + 1))
 
 
-def run_one(tool, fmt, text, limit, engine="learning"):
+def run_one(tool, fmt, text, limit, engine="learning", uniqueness=False):
     start = time.monotonic()
     timeout = {"verdict": "timeout", "seconds": float(limit), "search_calls": 0}
+    question = ["--uniqueness"] if uniqueness else []
     try:
         # The limit is on processor time, as the peers' figures are; the wall-clock
         # limit only guards against a child that stops making progress.
-        proc = subprocess.run([tool, "--json", "--stats", "--engine", engine, "--format", fmt, "-"],
+        proc = subprocess.run([tool, "--json", "--stats", "--engine", engine, *question, "--format", fmt, "-"],
                               input=text.encode(),
                               capture_output=True, timeout=4 * limit + 10,
                               preexec_fn=cpu_limit(limit))
@@ -75,9 +80,13 @@ def run_one(tool, fmt, text, limit, engine="learning"):
     return json.loads(proc.stdout.decode().splitlines()[0])
 
 
+PEER_VERDICTS = {"unique": "unique", "multiple": "several solutions", "none": "no solution"}
+
+
 def peer_figures(set_dir):
-    """{peer: {puzzle: seconds}} from the set's peer-results files, '>60' counted as 60."""
-    peers = {}
+    """{peer: {puzzle: seconds}} from the set's peer-results files, '>60' counted as 60, and
+    {peer: {puzzle: verdict}} in our words for the puzzles a peer finished."""
+    peers, verdicts = {}, {}
     for entry in sorted(os.listdir(set_dir)):
         if not (entry.startswith("peer-results-") and entry.endswith(".csv")):
             continue
@@ -86,7 +95,9 @@ def peer_figures(set_dir):
                 sec = row["seconds"].strip()
                 value = 60.0 if sec.startswith(">") else float(sec)
                 peers.setdefault(row["peer"], {})[row["puzzle"]] = value
-    return peers
+                if not sec.startswith(">") and row["verdict"] in PEER_VERDICTS:
+                    verdicts.setdefault(row["peer"], {})[row["puzzle"]] = PEER_VERDICTS[row["verdict"]]
+    return peers, verdicts
 
 
 def sec(x):
@@ -131,6 +142,8 @@ def main():
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
     ap.add_argument("--csv", help="write every puzzle's figures to this file")
     ap.add_argument("--engine", default="learning", help="the engine timed: learning or exhaustive")
+    ap.add_argument("--uniqueness", action="store_true",
+                    help="ask only whether each puzzle has one solution, the peers' question")
     ap.add_argument("--compare-engines", action="store_true",
                     help="also run the other engine on every puzzle and compare the answers")
     args = ap.parse_args()
@@ -142,8 +155,11 @@ def main():
 
     rows = []
     every_time, every_timeout = [], 0
+    question = ("the peers' question: none, one or several" if args.uniqueness else
+                "ours the full answer, theirs only none, one or several")
     print(f"{'set':<22} {'n':>5} {'uniq':>5} {'none':>5} {'sev':>5} {'t/o':>4} {'total s':>9} "
-          f"{'median s':>9} {'max s':>8} {'searches':>13}   peers (total / median over the same puzzles)")
+          f"{'median s':>9} {'max s':>8} {'searches':>13}   peers (total / median over the same puzzles; "
+          f"{question})")
     for set_name in sets:
         set_dir = os.path.join(args.puzzles, set_name)
         every = max(args.every, 1)
@@ -153,15 +169,18 @@ def main():
         if not puzzles:
             continue
         with ThreadPoolExecutor(max_workers=args.jobs) as pool:
-            results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, args.engine), puzzles))
+            results = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, args.engine,
+                                                      args.uniqueness), puzzles))
         if args.compare_engines:
             other = "exhaustive" if args.engine == "learning" else "learning"
             with ThreadPoolExecutor(max_workers=args.jobs) as pool:
-                others = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, other), puzzles))
+                others = list(pool.map(lambda p: run_one(args.tool, p[1], p[2], args.timeout, other,
+                                                         args.uniqueness), puzzles))
             both = [(a, b) for a, b in zip(results, others) if "status" in a and "status" in b]
+            # The two solutions that --uniqueness shows may differ between the engines.
+            answer = (lambda r: r["status"]) if args.uniqueness else (lambda r: (r["status"], r["result_grid"]))
             differ = [name for (name, _, _), a, b in zip(puzzles, results, others)
-                      if "status" in a and "status" in b
-                      and (a["status"], a["result_grid"]) != (b["status"], b["result_grid"])]
+                      if "status" in a and "status" in b and answer(a) != answer(b)]
             ratio = (statistics.median(b.get("cpu_seconds", b["seconds"]) / max(a.get("cpu_seconds", a["seconds"]), 1e-6)
                                        for a, b in both) if both else 0.0)
             print(f"    {other}: {sum('status' in b for b in others)} of {len(puzzles)} finished; "
@@ -178,18 +197,24 @@ def main():
             # Calls of search for the exhaustive engine, existence searches for the learning one.
             searches = int(res.get("search_calls", 0)) + int(res.get("queries", 0))
             calls += searches
-            rows.append((set_name, name, res["verdict"], ours[name], searches))
+            rows.append((set_name, name, res["verdict"], res.get("difficulty", ""), ours[name], searches))
             if res["verdict"] == "error":
                 print(f"  {set_name} {name}: {res.get('error', '')}", file=sys.stderr)
         total, median, slowest = summary(list(ours.values()))
+        verdict_of = {name: res["verdict"] for (name, _, _), res in zip(puzzles, results)}
         peer_text = []
-        for peer, figures in sorted(peer_figures(set_dir).items()):
+        figures_of, peer_verdicts = peer_figures(set_dir)
+        for peer, figures in sorted(figures_of.items()):
             common = [p for p in figures if p in ours]
             if not common:
                 continue
             pt, pm, _ = summary([figures[p] for p in common])
             ot, om, _ = summary([ours[p] for p in common])
-            peer_text.append(f"{peer} n={len(common)}: {sec(pt)}/{sec(pm)} vs ours {sec(ot)}/{sec(om)}")
+            # Verdicts of puzzles that both finished and answered differently: a fault of someone's.
+            disagree = [p for p, v in peer_verdicts.get(peer, {}).items()
+                        if verdict_of.get(p) in PEER_VERDICTS.values() and verdict_of[p] != v]
+            peer_text.append(f"{peer} n={len(common)}: {sec(pt)}/{sec(pm)} vs ours {sec(ot)}/{sec(om)}"
+                             + (f" DIFFERENT VERDICTS {','.join(disagree[:5])}" if disagree else ""))
         print(f"{set_name:<22} {len(ours):>5} {counts['unique']:>5} {counts['no solution']:>5} "
               f"{counts['several solutions']:>5} {counts['timeout']:>4} {sec(total):>9} {sec(median):>9} "
               f"{sec(slowest):>8} {calls:>13}   " + "; ".join(peer_text))
@@ -206,7 +231,7 @@ def main():
     if args.csv:
         with open(args.csv, "w", newline="") as f:
             out = csv.writer(f)
-            out.writerow(["set", "puzzle", "verdict", "seconds", "searches"])
+            out.writerow(["set", "puzzle", "verdict", "difficulty", "seconds", "searches"])
             out.writerows(rows)
 
 

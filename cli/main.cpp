@@ -48,15 +48,19 @@ solution, none or several. FILE "-" reads standard input.
 Options:
   --format FMT  read every file as FMT: non, xml, taai, png or pbm (default: by
                 the file name's suffix, else by what the file starts with)
+  --uniqueness  answer only whether there is no solution, one or several,
+                stopping at a second solution: faster; shows two solutions
+                that differ instead of every cell that varies (see below)
   --engine ENG  the last stage of the solver: learning (the default) or
-                exhaustive; both give the same verdict and picture
+                exhaustive; both give the same verdict and full answer
   --json        print one JSON object a puzzle, one a line, instead of text
   --stats       add the solver's counters for each puzzle
   --clues DIR   write the clues of every puzzle read to DIR/NAME.non (NAME as
                 on its verdict line); DIR is made if it is missing
   --svg DIR     write a picture of every answer to DIR/NAME.svg: the clues,
                 the first solution with the cells that differ in red, and the
-                verdict (for no solution, the clues and an empty grid)
+                verdict (for no solution, the clues and an empty grid; with
+                --uniqueness, the two solutions side by side)
   -j, --jobs N  solve N puzzles at a time, each in a process of its own
                 (default: the number of processors); the output is the same
                 as with -j 1, in the order of the input
@@ -84,24 +88,41 @@ Formats:
   In non, xml and taai, CRLF and CR line ends and a UTF-8 byte-order mark are
   accepted.
 
-Output: for each puzzle a line "NAME (FILE): VERDICT, SECONDS s", VERDICT being
-"unique", "no solution", "several solutions" or "out of time", then, unless
-there is no solution or the time ran out, the first solution, one text line a
-row:
+Output: for each puzzle a line "NAME (FILE): VERDICT, difficulty WORD,
+SECONDS s", VERDICT being "unique", "no solution", "several solutions" or
+"out of time" (without a difficulty), then, unless there is no solution or the
+time ran out, the first solution, one text line a row:
   #  filled                  .  empty
   X  filled here, empty in another solution
   x  empty here, filled in another solution
+With --uniqueness the solution follows only for "unique"; for "several
+solutions" two solutions that differ follow one after the other: the first
+with X and x where the second differs, then the second with # and . alone.
+The difficulty is the stage after which the answer was known:
+  line      line propagation alone decided every cell (or the clue sums
+            differ)
+  probing   also trying both values of single cells against their lines
+  guessing  also trying both values of cells next to decided ones, each
+            followed through the whole grid
+  search    also the last stage; always so for several solutions
+For "no solution" it is the stage that found the contradiction.
 --json prints instead "file", "index", "name", "status" (2 unique, 3 no
 solution, 4 several, 1 out of time: stopped while searching, and then without
-counters), "verdict", "height", "width", "result_grid" (a string of digits a
-row: 1 empty, 2 filled, 3 empty and 4 filled with another solution differing,
-0 unmarked: no solution, out of time, or beyond the last row or column with
-clues), "seconds" and "cpu_seconds" (the solver's wall and processor time);
-with --stats also the solver's counters, as the text output names them.
+counters), "verdict", "difficulty" (not when out of time), "height", "width",
+"result_grid" (a string of digits a row: 1 empty, 2 filled, 3 empty and 4
+filled with another solution differing, 0 unmarked: no solution, out of time,
+or beyond the last row or column with clues), "seconds" and "cpu_seconds"
+(the solver's wall and processor time); with --stats also the solver's
+counters, as the text output names them. With --uniqueness "solutions"
+replaces "result_grid": a list of no grid, one (unique) or two (several),
+each a list of row strings of # (filled) and . (empty).
 
 Engines: both run line propagation, probing and guessing first, and both
 find the same first solution (row-major, empty before filled) and the same
-cells in which another solution differs.
+cells in which another solution differs. With --uniqueness the learning
+engine asks for any solution and then for one that differs from it, and the
+exhaustive one stops at its second solution, so the two solutions they show
+may differ; the verdict never does.
   learning    existence searches with clause learning over the open cells:
               first the first solution cell by cell, then which cells take
               both values over all solutions (that first, when the first
@@ -129,7 +150,7 @@ struct Options {
     std::optional<Format> format;
     bool json = false;
     bool stats = false;
-    i32 engine = ENGINE_LEARNING;
+    SolverOptions solver;  // sent to the workers with each puzzle
     int jobs = 0;        // 0: one a processor
     double timeout = 0;  // processor seconds a puzzle; 0: no limit
     std::string clues_dir;  // --clues, when given
@@ -155,12 +176,31 @@ const char* verdict_text(i32 status)
     return nullptr;
 }
 
+const char* difficulty_text(i32 difficulty)
+{
+    if (difficulty == DIFFICULTY_LINE) return "line";
+    if (difficulty == DIFFICULTY_PROBING) return "probing";
+    if (difficulty == DIFFICULTY_GUESSING) return "guessing";
+    if (difficulty == DIFFICULTY_SEARCH) return "search";
+    return nullptr;
+}
+
 char mark_char(i32 mark)
 {
     if (mark == MARK_FILLED) return '#';
     if (mark == MARK_FILLED_DIFFERS) return 'X';
     if (mark == MARK_EMPTY_DIFFERS) return 'x';
     return '.';
+}
+
+// Whether a cell is filled in the first (0) or the second (1) of the two solutions that a
+// uniqueness answer carries in its marks: the second differs from the first where they differ.
+bool filled_in(i32 mark, int solution)
+{
+    if (mark == MARK_FILLED) return true;
+    if (mark == MARK_FILLED_DIFFERS) return solution == 0;
+    if (mark == MARK_EMPTY_DIFFERS) return solution == 1;
+    return false;
 }
 
 std::optional<Format> format_named(std::string_view name)
@@ -249,11 +289,13 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.json = true;
         } else if (arg == "--stats") {
             options.stats = true;
+        } else if (arg == "--uniqueness") {
+            options.solver.question = QUESTION_UNIQUENESS;
         } else if (option_value(arg, "--engine", "", i, argc, argv, value)) {
             if (value == "learning") {
-                options.engine = ENGINE_LEARNING;
+                options.solver.engine = ENGINE_LEARNING;
             } else if (value == "exhaustive") {
-                options.engine = ENGINE_EXHAUSTIVE;
+                options.solver.engine = ENGINE_EXHAUSTIVE;
             } else {
                 usage_error("--engine needs learning or exhaustive, not '" + value + "'");
                 return EXIT_BAD_INPUT;
@@ -370,9 +412,18 @@ double cpu_now()
 
 // ---- one puzzle, solved in a worker -------------------------------------------------
 
+// What a worker is sent: the options, then the packed clues.
+static_assert(std::is_trivially_copyable_v<SolverOptions>, "options travel as their bytes");
+
+std::string request_for(const SolverOptions& solver, const Puzzle& puzzle)
+{
+    return std::string(reinterpret_cast<const char*>(&solver), sizeof solver) + pack_clues(puzzle);
+}
+
 // What a worker sends back: the verdict, the picture and the counters.
 struct Answer {
     i32 status;
+    i32 difficulty;
     i32 result_grid[MAX_LINES][MAX_LINES];
     SolverStats stats;
     double seconds;      // the solver's wall time
@@ -380,18 +431,21 @@ struct Answer {
 };
 static_assert(std::is_trivially_copyable_v<Answer>, "an answer travels as its bytes");
 
-// Runs in a worker: enters the packed puzzle, solves it and packs the answer.
-std::string solve_packed(std::string_view packed)
+// Runs in a worker: enters the puzzle of a request, solves it and packs the answer.
+std::string solve_request(std::string_view request)
 {
-    enter_puzzle(unpack_clues(packed));
+    SolverOptions solver;
+    std::memcpy(&solver, request.data(), sizeof solver);
+    enter_puzzle(unpack_clues(request.substr(sizeof solver)));
     solver_state.status = STATUS_SEARCHING;
     const auto start = std::chrono::steady_clock::now();
     const double cpu_start = cpu_now();
-    solve();
+    solve(solver);
     Answer answer{};
     answer.cpu_seconds = cpu_now() - cpu_start;
     answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     answer.status = solver_state.status;
+    answer.difficulty = solver_state.difficulty;
     std::memcpy(answer.result_grid, solver_state.result_grid, sizeof answer.result_grid);
     answer.stats = solver_stats;
     return std::string(reinterpret_cast<const char*>(&answer), sizeof answer);
@@ -407,7 +461,7 @@ struct Entry {
     std::string name;
     int height = 0;
     int width = 0;
-    std::string packed;  // its clues for a worker
+    std::string request;  // the options and its clues, for a worker
     bool done = false;   // what is to be written is ready:
     std::string out;     // for standard output
     std::string err;     // for standard error
@@ -435,7 +489,7 @@ std::vector<Entry> read_entries(const Options& options, Outputs& outputs)
             e.name = puzzle.name;
             e.height = static_cast<int>(puzzle.rows.size());
             e.width = static_cast<int>(puzzle.cols.size());
-            e.packed = pack_clues(puzzle);
+            e.request = request_for(options.solver, puzzle);
             if (outputs.clues)
                 if (const auto problem = outputs.clues->write(puzzle.name, non_text(puzzle)))
                     e.err += *problem + "\n";
@@ -450,7 +504,13 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
     const int width = puzzle.width;
     const bool out_of_time = answer.status == STATUS_OUT_OF_TIME;
     const char* verdict = out_of_time ? "out of time" : verdict_text(answer.status);
+    const char* difficulty = out_of_time ? nullptr : difficulty_text(answer.difficulty);
     const bool stats = options.stats && !out_of_time;  // a stopped worker leaves no counters
+    const bool uniqueness = options.solver.question == QUESTION_UNIQUENESS;
+    // A uniqueness answer shows the solution, or two that differ.
+    const int solutions = !uniqueness || out_of_time || answer.status == STATUS_INVALID ? 0
+                          : answer.status == STATUS_SEVERAL                             ? 2
+                                                                                        : 1;
     const SolverStats& st = answer.stats;
     const double seconds = answer.seconds;
     const double cpu_seconds = answer.cpu_seconds;
@@ -464,12 +524,26 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
         append_json_string(out, puzzle.name);
         out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
         append_json_string(out, verdict);
+        if (difficulty) out += std::string(",\"difficulty\":\"") + difficulty + '"';
         out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
-        out += ",\"result_grid\":[";
-        for (int r = 0; r < height; ++r) {
-            out += r ? ",\"" : "\"";
-            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
-            out += '"';
+        if (uniqueness) {
+            out += ",\"solutions\":[";
+            for (int k = 0; k < solutions; ++k) {
+                out += k ? ",[" : "[";
+                for (int r = 0; r < height; ++r) {
+                    out += r ? ",\"" : "\"";
+                    for (int c = 0; c < width; ++c) out += filled_in(answer.result_grid[r][c], k) ? '#' : '.';
+                    out += '"';
+                }
+                out += ']';
+            }
+        } else {
+            out += ",\"result_grid\":[";
+            for (int r = 0; r < height; ++r) {
+                out += r ? ",\"" : "\"";
+                for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
+                out += '"';
+            }
         }
         std::snprintf(number, sizeof number, "%.6f", seconds);
         out += std::string("],\"seconds\":") + number;
@@ -485,7 +559,9 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
     }
 
     std::snprintf(number, sizeof number, "%.6f", seconds);
-    out += puzzle.name + " (" + puzzle.file + "): " + verdict + ", " + number + " s\n";
+    out += puzzle.name + " (" + puzzle.file + "): " + verdict;
+    if (difficulty) out += std::string(", difficulty ") + difficulty;
+    out += std::string(", ") + number + " s\n";
     if (stats) {
         out += "stats:";
         for (int i = 0; i < solver_stat_field_count; ++i)
@@ -493,7 +569,18 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
                    std::to_string(st.*solver_stat_fields[i].field);
         out += '\n';
     }
-    if (answer.status != STATUS_INVALID && !out_of_time) {
+    if (uniqueness) {
+        // The first solution with the cells that the second one differs in marked, then the
+        // second one plain.
+        for (int k = 0; k < solutions; ++k)
+            for (int r = 0; r < height; ++r) {
+                for (int c = 0; c < width; ++c) {
+                    const i32 mark = answer.result_grid[r][c];
+                    out += k == 0 ? mark_char(mark) : filled_in(mark, k) ? '#' : '.';
+                }
+                out += '\n';
+            }
+    } else if (answer.status != STATUS_INVALID && !out_of_time) {
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) out += mark_char(answer.result_grid[r][c]);
             out += '\n';
@@ -531,13 +618,28 @@ std::string tally_text(const Tally& t)
     return text;
 }
 
-// The picture of an answer: the first solution, or for no solution the clues alone.
-std::string answer_picture(const Entry& e, const Answer& answer)
+// The picture of an answer: the first solution, or for no solution the clues alone; for the
+// uniqueness question with several solutions, the two solutions side by side, the cells in
+// which they differ red in both.
+std::string answer_picture(const Entry& e, const Answer& answer, const Options& options)
 {
-    std::vector<SvgGrid> grids(1);
+    const bool two = options.solver.question == QUESTION_UNIQUENESS && answer.status == STATUS_SEVERAL;
+    std::vector<SvgGrid> grids(two ? 2 : 1);
     if (answer.status != STATUS_INVALID)
         std::memcpy(grids[0].marks, answer.result_grid, sizeof grids[0].marks);
-    return answer_svg(unpack_clues(e.packed), e.name, verdict_text(answer.status), grids);
+    if (two) {
+        grids[0].caption = "first solution";
+        grids[1].caption = "second solution";
+        for (int r = 0; r < MAX_LINES; ++r)
+            for (int c = 0; c < MAX_LINES; ++c) {
+                const i32 mark = answer.result_grid[r][c];
+                const bool differs = mark == MARK_EMPTY_DIFFERS || mark == MARK_FILLED_DIFFERS;
+                const i32 plain = filled_in(mark, 1) ? MARK_FILLED : MARK_EMPTY;
+                grids[1].marks[r][c] = mark == MARK_NONE ? MARK_NONE : differs ? plain + 2 : plain;
+            }
+    }
+    return answer_svg(unpack_clues(std::string_view(e.request).substr(sizeof(SolverOptions))), e.name,
+                      verdict_text(answer.status), grids);
 }
 
 // Turns a worker's reply into what is written for the puzzle, and counts it.
@@ -566,7 +668,7 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
     }
     e.out = report(e, answer, options);
     if (outputs.svg && answer.status != STATUS_OUT_OF_TIME)
-        if (const auto problem = outputs.svg->write(e.name, answer_picture(e, answer)))
+        if (const auto problem = outputs.svg->write(e.name, answer_picture(e, answer, options)))
             e.err += *problem + "\n";
     if (answer.status == STATUS_FINISHED) ++tally.unique;
     else if (answer.status == STATUS_INVALID) ++tally.none;
@@ -611,7 +713,6 @@ int main(int argc, char** argv)
     };
     Options options;
     if (const auto done = parse_options(argc, argv, options)) return *done;
-    solver_engine = options.engine;
     Outputs outputs;
     if (!options.clues_dir.empty()) outputs.clues.emplace(options.clues_dir, ".non");
     if (!options.svg_dir.empty()) outputs.svg.emplace(options.svg_dir, ".svg");
@@ -650,7 +751,7 @@ int main(int argc, char** argv)
     std::size_t next_to_start = 0;
     std::size_t next_to_write = 0;
     try {
-        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_packed);
+        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_request);
         while (next_to_write < entries.size()) {
             for (; next_to_start < entries.size(); ++next_to_start) {
                 Entry& e = entries[next_to_start];
@@ -660,10 +761,10 @@ int main(int argc, char** argv)
                 } else if (here) {
                     WorkerReply reply;
                     reply.kind = WorkerReply::Kind::answered;
-                    reply.bytes = solve_packed(e.packed);
+                    reply.bytes = solve_request(e.request);
                     settle(e, std::move(reply), options, outputs, tally);
                 } else if (pool.can_take()) {
-                    pool.submit(next_to_start, e.packed);
+                    pool.submit(next_to_start, e.request);
                 } else {
                     break;
                 }

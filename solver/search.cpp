@@ -82,9 +82,11 @@ void record_leaf()
     }
 }
 
-}  // namespace
-
-void search()
+// One node of the search. TO_SECOND leaves out the second branch once a second solution is
+// recorded: until then no cell is marked as differing, so every leaf is a complete grid, and the
+// first one that differs from the recorded solution is a second solution.
+template <bool TO_SECOND>
+void search_node()
 {
     SolverState& s = solver_state;
     ++solver_stats.search_calls;
@@ -93,9 +95,11 @@ void search()
         i32 r, c;
         if (find_open_cell(true, r, c)) {
             set_branch(r, c, CELL_EMPTY);
-            search();
-            set_branch(r, c, CELL_FILLED);
-            search();
+            search_node<TO_SECOND>();
+            if (!TO_SECOND || s.solution_state < 2) {
+                set_branch(r, c, CELL_FILLED);
+                search_node<TO_SECOND>();
+            }
             s.grid[r][c] = CELL_UNKNOWN;
         } else {
             record_leaf();
@@ -103,3 +107,9 @@ void search()
     }
     undo_trail(entry_mark);
 }
+
+}  // namespace
+
+void search() { search_node<false>(); }
+
+void search_to_second() { search_node<true>(); }

@@ -50,7 +50,6 @@ i32 compile_band(const i32 (&input)[MAX_LINES][MAX_CLUES], i32 (&clues)[MAX_LINE
 
 SolverState solver_state = initial_state();
 SolverStats solver_stats;
-i32 solver_engine = ENGINE_LEARNING;
 
 const SolverStatField solver_stat_fields[] = {
     {"probe_fixed", &SolverStats::probe_fixed},
@@ -59,7 +58,7 @@ const SolverStatField solver_stat_fields[] = {
     {"leftmost_calls", &SolverStats::leftmost_calls},
     {"completion_calls", &SolverStats::completion_calls},
     {"queries", &SolverStats::queries},
-    {"solutions", &SolverStats::solutions},
+    {"solutions_found", &SolverStats::solutions},
     {"refutations", &SolverStats::refutations},
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},

@@ -42,6 +42,14 @@ constexpr i32 STATUS_FINISHED = 2;  // exactly one solution
 constexpr i32 STATUS_INVALID = 3;   // unequal sums, a contradiction or no solution
 constexpr i32 STATUS_SEVERAL = 4;   // more than one solution
 
+// The stage of the solve run after which the answer is known: the one that decided the last
+// open cell or met the contradiction.
+constexpr i32 DIFFICULTY_NONE = 0;      // no answer yet
+constexpr i32 DIFFICULTY_LINE = 1;      // line propagation alone, or unequal clue sums
+constexpr i32 DIFFICULTY_PROBING = 2;   // also the single-cell trials of probe
+constexpr i32 DIFFICULTY_GUESSING = 3;  // also guess_probe
+constexpr i32 DIFFICULTY_SEARCH = 4;    // also the last stage; always so with several solutions
+
 // ---- the state ----------------------------------------------------------
 
 struct SolverState {
@@ -82,6 +90,7 @@ struct SolverState {
     i32 result_grid[MAX_LINES][MAX_LINES];  // marks of cell (r, c) at [r - 1][c - 1]
     i32 solution_state;  // 0 none recorded, 1 one recorded, 2 a differing one met
     i32 status;
+    i32 difficulty;  // of the last run's answer
 };
 
 extern SolverState solver_state;
@@ -129,16 +138,27 @@ struct SolverStatField {
 extern const SolverStatField solver_stat_fields[];
 extern const int solver_stat_field_count;
 
-// ---- engines ------------------------------------------------------------
-// The last stage of solve. Both leave the same status and result_grid.
+// ---- options ------------------------------------------------------------
 
+// The last stage of solve. Both leave the same status and, for the full answer, the same
+// result_grid.
 constexpr i32 ENGINE_LEARNING = 0;    // existence searches with clause learning (the default)
 constexpr i32 ENGINE_EXHAUSTIVE = 1;  // search: every assignment, depth first, row-major
 
-extern i32 solver_engine;
-// Conflicts the learning engine's walk to the first solution spends before it has the cells that
-// vary sorted out first (10,000; tests use less).
-extern std::int64_t learning_walk_budget;
+// What the run is asked. Both give the same status.
+constexpr i32 QUESTION_FULL = 0;  // the first solution and every cell in which another one differs
+// None, one or several: stops at a second solution. result_grid holds the solution found first
+// with a differing mark wherever the second one differs; the second is the first with those
+// cells flipped. Which two solutions they are depends on the engine.
+constexpr i32 QUESTION_UNIQUENESS = 1;
+
+struct SolverOptions {
+    i32 engine = ENGINE_LEARNING;
+    i32 question = QUESTION_FULL;
+    // Conflicts the learning engine's walk to the first solution spends before it has the cells
+    // that vary sorted out first (tests use less).
+    std::int64_t walk_budget = 10000;
+};
 
 // ---- routines -----------------------------------------------------------
 // Each returns 1 for a contradiction and 0 otherwise, unless it returns nothing.
@@ -155,8 +175,12 @@ int propagate();
 int probe();
 int guess_probe();
 void search();
-void learning_search();  // search's results by another method; hands grid and trail back
-void solve();
+void search_to_second();  // search, stopping once a second solution is recorded
+// search's results by another method; hands grid and trail back.
+void learning_search(std::int64_t walk_budget);
+void learning_to_second();  // search_to_second's verdict by the learning engine's method
+void solve(const SolverOptions& options);
+void solve();  // the full answer with the default options, as the window asks it
 
 // Puts the trail back to length mark, newest cell first.
 inline void undo_trail(i32 mark)

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <regex>
 #include <string>
 #include <thread>
@@ -188,6 +189,123 @@ TEST_F(Batch, SummaryCountsEveryOutcomeOnlyForMoreThanOnePuzzle)
     EXPECT_EQ(single.err, "");
 }
 
+// ---- --uniqueness ---------------------------------------------------------------------
+
+using Lines = std::vector<std::vector<int>>;
+struct Clues {
+    Lines rows, cols;
+};
+
+// The clues of every puzzle of a tournament file that holds N x N puzzles only, by name.
+std::map<std::string, Clues> clues_of_file(const std::string& text)
+{
+    std::map<std::string, Clues> puzzles;
+    std::istringstream in(text);
+    std::string name;
+    Lines lines;
+    auto finish = [&]() {
+        if (name.empty()) return;
+        const auto half = static_cast<std::ptrdiff_t>(lines.size() / 2);
+        puzzles[name] = {Lines(lines.begin() + half, lines.end()), Lines(lines.begin(), lines.begin() + half)};
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] == '$') {
+            finish();
+            name = line.substr(1);
+            lines.clear();
+            continue;
+        }
+        std::istringstream numbers(line);
+        lines.emplace_back();
+        for (int v; numbers >> v;) lines.back().push_back(v);
+    }
+    finish();
+    return puzzles;
+}
+
+std::vector<int> runs_of(const std::string& cells)
+{
+    std::vector<int> runs;
+    int run = 0;
+    for (const char ch : cells + ".") {
+        if (ch == '#') {
+            ++run;
+        } else if (run > 0) {
+            runs.push_back(run);
+            run = 0;
+        }
+    }
+    return runs;
+}
+
+// Whether a grid of '#' and '.' rows keeps every clue.
+bool keeps_clues(const std::vector<std::string>& grid, const Clues& clues)
+{
+    if (grid.size() != clues.rows.size()) return false;
+    for (std::size_t r = 0; r < grid.size(); ++r)
+        if (grid[r].size() != clues.cols.size() || runs_of(grid[r]) != clues.rows[r]) return false;
+    for (std::size_t c = 0; c < clues.cols.size(); ++c) {
+        std::string column;
+        for (const std::string& row : grid) column += row[c];
+        if (runs_of(column) != clues.cols[c]) return false;
+    }
+    return true;
+}
+
+TEST_F(Batch, UniquenessGivesTheFullAnswersVerdictsWithJobsAndBadInput)
+{
+    write_mixed_file();
+    const auto clues = clues_of_file(slurp(dir / "mixed.txt"));
+    const Output full = run("--json -j 1 mixed.txt");
+    const Output one = run("--uniqueness --json -j 1 mixed.txt");
+    const Output two = run("--uniqueness --json -j 2 mixed.txt");
+    for (const Output* r : {&full, &one, &two}) {
+        EXPECT_EQ(r->exit_code, 2);
+        EXPECT_EQ(r->err, "mixed.txt:68: $5 row 1: number '100' is larger than 99\n");
+        EXPECT_EQ(without_times(r->summary), without_times(full.summary));
+    }
+    EXPECT_EQ(without_times(two.out), without_times(one.out));
+    const std::vector<JsonObject> answers = json_lines(full.out), asked = json_lines(one.out);
+    ASSERT_EQ(asked.size(), answers.size());
+    ASSERT_EQ(asked.size(), 28u);
+    int several = 0;
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+        const std::string name = str_field(asked[k], "name");
+        SCOPED_TRACE("puzzle " + name);
+        EXPECT_EQ(name, str_field(answers[k], "name"));
+        const std::string verdict = str_field(asked[k], "verdict");
+        EXPECT_EQ(verdict, str_field(answers[k], "verdict"));
+        EXPECT_EQ(str_field(asked[k], "difficulty"), str_field(answers[k], "difficulty"));
+        const std::vector<std::vector<std::string>> grids = solutions_of(asked[k]);
+        for (std::size_t g = 0; g < grids.size(); ++g)
+            EXPECT_TRUE(keeps_clues(grids[g], clues.at(name))) << "solution " << g + 1;
+        EXPECT_EQ(grids.size(), verdict == "unique" ? 1u : verdict == "several solutions" ? 2u : 0u);
+        if (grids.size() == 2) {
+            EXPECT_NE(grids[0], grids[1]);
+            ++several;
+        }
+    }
+    EXPECT_GT(several, 10);
+}
+
+TEST_F(Batch, UniquenessOutOfTimeShowsNoSolution)
+{
+    // The exhaustive engine takes minutes to meet this puzzle's second solution.
+    write("set.txt", hard_puzzle(1) + "$2\n1\n1\n");
+    const Output r = run("--uniqueness --engine exhaustive --json -j 2 --timeout 0.3 set.txt", "", 30);
+    EXPECT_EQ(r.exit_code, 3) << r.err;
+    const std::vector<JsonObject> objects = json_lines(r.out);
+    ASSERT_EQ(objects.size(), 2u) << r.out;
+    EXPECT_EQ(str_field(objects[0], "verdict"), "out of time");
+    EXPECT_EQ(objects[0].count("difficulty"), 0u);
+    EXPECT_EQ(solutions_of(objects[0]).size(), 0u);
+    EXPECT_EQ(str_field(objects[1], "verdict"), "unique");
+    EXPECT_EQ(without_times(r.summary), "ombrasel-solve: 2 puzzles: 1 unique, 0 no solution, 0 several solutions, "
+                                        "1 out of time, 0 bad inputs; processor time T s, wall time T s\n");
+    const Output text = run("--uniqueness --engine exhaustive --timeout 0.3 set.txt", "", 30);
+    EXPECT_EQ(without_times(text.out), "1 (set.txt): out of time, T s\n\n2 (set.txt): unique, difficulty line, T s\n#\n\n");
+}
+
 // ---- --timeout ------------------------------------------------------------------------
 
 TEST_F(Batch, APuzzleOutOfTimeIsReportedAndTheNextOneIsStillSolved)
@@ -198,10 +316,10 @@ TEST_F(Batch, APuzzleOutOfTimeIsReportedAndTheNextOneIsStillSolved)
     EXPECT_EQ(text.err, "");
     EXPECT_EQ(without_times(text.out), "1 (set.txt): out of time, T s\n"
                                        "\n"
-                                       "2 (set.txt): unique, T s\n"
+                                       "2 (set.txt): unique, difficulty line, T s\n"
                                        "#\n"
                                        "\n"
-                                       "3 (set.txt): several solutions, T s\n"
+                                       "3 (set.txt): several solutions, difficulty search, T s\n"
                                        "xX\n"
                                        "Xx\n"
                                        "\n");
@@ -212,10 +330,7 @@ TEST_F(Batch, APuzzleOutOfTimeIsReportedAndTheNextOneIsStillSolved)
     // JSON: a status of its own, no picture, no counters, and the processor time it had.
     const Output json = run("-j 2 --json --stats --timeout=0.3 set.txt", "", 30);
     EXPECT_EQ(json.exit_code, 3) << json.err;
-    std::istringstream lines(json.out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(json.out);
     ASSERT_EQ(objects.size(), 3u) << json.out;
     const JsonObject& stopped = objects[0];
     EXPECT_EQ(num_field(stopped, "status"), 1);
@@ -290,7 +405,7 @@ TEST_F(Batch, AWorkerKilledFailsItsPuzzleAndTheRestAreSolved)
     r.err = slurp(dir / ".stderr");
     split_summary(r);
     EXPECT_EQ(r.err, "set.txt: puzzle 1: solver failed: worker killed by signal 9 (Killed)\n");
-    EXPECT_EQ(without_times(r.out), "2 (set.txt): unique, T s\n#\n\n");
+    EXPECT_EQ(without_times(r.out), "2 (set.txt): unique, difficulty line, T s\n#\n\n");
     EXPECT_NE(r.summary.find("1 solver failure"), std::string::npos) << r.summary;
 }
 

@@ -208,31 +208,33 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
     for (const char mark : {'0', '1', '2', '3', '4'}) EXPECT_TRUE(seen.count(mark)) << mark;
 }
 
-TEST(Svg, DrawsGridsSideBySide)
+// With the uniqueness question, the two solutions side by side, each with its clues, the cells in
+// which they differ red in both.
+TEST_F(Tool, SvgDrawsTheTwoSolutionsOfTheUniquenessQuestionSideBySide)
 {
-    // Two solutions of one puzzle, as the uniqueness check finds them, each with its clues.
-    Puzzle clues;
-    clues.rows = {{1}, {1}, {2}};
-    clues.cols = {{1, 1}, {2}};
-    std::vector<SvgGrid> grids(2);
-    const char* const first[] = {"21", "12", "22"};
-    const char* const second[] = {"12", "21", "22"};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 2; ++c) {
-            grids[0].marks[r][c] = first[r][c] - '0';
-            grids[1].marks[r][c] = second[r][c] - '0';
-        }
-    grids[0].caption = "first solution";
-    grids[1].caption = "second solution";
-    const std::string svg = answer_svg(clues, "pair", "several solutions", grids);
+    write("set.txt", "$7\n0\n1\n1\n0\n1\n1\n");  // 3 x 3, two solutions
+    const Output r = run("--json --uniqueness --svg pictures set.txt");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const JsonObject o = std::get<JsonObject>(JsonParser(r.out).parse_all().value);
+    const JsonArray& solutions = std::get<JsonArray>(field(o, "solutions").value);
+    ASSERT_EQ(solutions.size(), 2u);
+    std::vector<std::string> grid[2];
+    for (int k = 0; k < 2; ++k)
+        for (const Json& row : std::get<JsonArray>(solutions[k].value)) grid[k].push_back(std::get<std::string>(row.value));
+    ASSERT_NE(grid[0], grid[1]);
+    std::vector<std::string> marks[2] = {grid[0], grid[1]};
+    for (int k = 0; k < 2; ++k)
+        for (std::size_t row = 0; row < grid[k].size(); ++row)
+            for (std::size_t c = 0; c < grid[k][row].size(); ++c) {
+                const bool filled = grid[k][row][c] == '#';
+                const bool differs = grid[0][row][c] != grid[1][row][c];
+                marks[k][row][c] = static_cast<char>('1' + filled + (differs ? 2 : 0));
+            }
 
-    const fs::path work = fs::temp_directory_path() / ("ombrasel-svg-" + std::to_string(::getpid()));
-    fs::create_directories(work);
-    std::ofstream(work / "pair.svg") << svg;
-    const Rgba image = render(work / "pair.svg");
-    fs::remove_all(work);
+    const fs::path path = dir / "pictures" / "7.svg";
+    const std::string svg = slurp(path);
+    const Rgba image = render(path);
     ASSERT_GT(image.width, 0);
-
     const auto left = frame_of(svg, 1);
     const auto right = frame_of(svg, 2);
     ASSERT_TRUE(left && right);
@@ -241,10 +243,10 @@ TEST(Svg, DrawsGridsSideBySide)
     EXPECT_GT(right->x, left->x + left->width);
     EXPECT_LE((right->x + right->width) * ZOOM, image.width);
     std::set<char> seen;
-    expect_cells(image, *left, {first[0], first[1], first[2]}, seen);
-    expect_cells(image, *right, {second[0], second[1], second[2]}, seen);
-    // Each grid has its clues, in ink; the second one's lie right of the first grid.
-    EXPECT_EQ(number_labels(svg).size(), 2 * (3 + 3u));
+    expect_cells(image, *left, marks[0], seen);
+    expect_cells(image, *right, marks[1], seen);
+    EXPECT_EQ(seen, (std::set<char>{'1', '3', '4'}));
+    const Puzzle clues = std::get<Puzzle>(read_puzzles(slurp(dir / "set.txt"), "set.txt", std::nullopt).at(0));
     expect_clues(svg, image, *left, clues);
     expect_clues(svg, image, *right, clues, left->x + left->width);
     for (const char* caption : {">first solution</text>", ">second solution</text>"})

@@ -175,6 +175,27 @@ inline const Json& field(const JsonObject& object, const std::string& key)
 inline double num_field(const JsonObject& o, const std::string& key) { return std::get<double>(field(o, key).value); }
 inline std::string str_field(const JsonObject& o, const std::string& key) { return std::get<std::string>(field(o, key).value); }
 
+// The tool's JSON output: an object a line.
+inline std::vector<JsonObject> json_lines(const std::string& out)
+{
+    std::istringstream lines(out);
+    std::vector<JsonObject> objects;
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    return objects;
+}
+
+// The "solutions" of a --uniqueness answer: grids of row strings.
+inline std::vector<std::vector<std::string>> solutions_of(const JsonObject& o)
+{
+    std::vector<std::vector<std::string>> grids;
+    for (const Json& grid : std::get<JsonArray>(field(o, "solutions").value)) {
+        grids.emplace_back();
+        for (const Json& row : std::get<JsonArray>(grid.value)) grids.back().push_back(std::get<std::string>(row.value));
+    }
+    return grids;
+}
+
 // ---- running the tool -----------------------------------------------------------
 
 struct Output {

@@ -36,6 +36,72 @@ TEST_F(Tool, PrintsTheVerdictAndTheFirstSolution)
     EXPECT_EQ(got[9], "");
 }
 
+// --uniqueness: the same verdicts, the unique solution, or two that differ; a difficulty each.
+TEST_F(Tool, AnswersOnlyWhetherThereIsOneSolutionWhenAsked)
+{
+    write("unique.non", unique_non);
+    write("several.non", several_non);
+    write("none.non", none_non);
+    for (const std::string engine : {"", "--engine exhaustive "}) {
+        SCOPED_TRACE(engine);
+        const Output r = run(engine + "--uniqueness unique.non several.non none.non");
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.err, "");
+        std::istringstream lines(r.out);
+        std::vector<std::string> got;
+        for (std::string line; std::getline(lines, line);) got.push_back(line);
+        ASSERT_EQ(got.size(), 12u) << r.out;
+        EXPECT_EQ(got[0].rfind("unique (unique.non): unique, difficulty line, ", 0), 0u) << got[0];
+        EXPECT_EQ(got[1], "##");
+        EXPECT_EQ(got[2], "#.");
+        EXPECT_EQ(got[3], "");
+        EXPECT_EQ(got[4].rfind("several (several.non): several solutions, difficulty search, ", 0), 0u) << got[4];
+        // The two diagonals, in either order: the first marked where the second differs.
+        const std::vector<std::string> two(got.begin() + 5, got.begin() + 9);
+        const std::vector<std::string> empty_first = {"xX", "Xx", "#.", ".#"};
+        const std::vector<std::string> filled_first = {"Xx", "xX", ".#", "#."};
+        if (engine.empty())
+            EXPECT_TRUE(two == empty_first || two == filled_first) << r.out;
+        else
+            EXPECT_EQ(two, empty_first) << "the exhaustive engine's first solution is the first one";
+        EXPECT_EQ(got[9], "");
+        EXPECT_EQ(got[10].rfind("none (none.non): no solution, difficulty line, ", 0), 0u) << got[10];
+        EXPECT_EQ(got[11], "");
+    }
+
+    const Output json = run("--uniqueness --json --stats unique.non several.non none.non");
+    EXPECT_EQ(json.exit_code, 0) << json.err;
+    const std::vector<JsonObject> objects = json_lines(json.out);
+    ASSERT_EQ(objects.size(), 3u) << json.out;
+    using Grids = std::vector<std::vector<std::string>>;
+    for (const JsonObject& o : objects) EXPECT_EQ(o.count("result_grid"), 0u);
+    EXPECT_EQ(str_field(objects[0], "verdict"), "unique");
+    EXPECT_EQ(str_field(objects[0], "difficulty"), "line");
+    EXPECT_EQ(solutions_of(objects[0]), (Grids{{"##", "#."}}));
+    EXPECT_EQ(str_field(objects[1], "verdict"), "several solutions");
+    EXPECT_EQ(str_field(objects[1], "difficulty"), "search");
+    const Grids two = solutions_of(objects[1]);
+    EXPECT_TRUE(two == (Grids{{".#", "#."}, {"#.", ".#"}}) || two == (Grids{{"#.", ".#"}, {".#", "#."}})) << json.out;
+    // Two searches: the first solution, then the second.
+    EXPECT_EQ(num_field(objects[1], "queries"), 2);
+    EXPECT_EQ(num_field(objects[1], "solutions_found"), 2);
+    EXPECT_EQ(str_field(objects[2], "verdict"), "no solution");
+    EXPECT_EQ(str_field(objects[2], "difficulty"), "line");
+    EXPECT_EQ(solutions_of(objects[2]), Grids{});
+
+    // Without the option the full answer, with its difficulty.
+    const Output full = run("--json several.non");
+    const JsonObject o = std::get<JsonObject>(JsonParser(full.out).parse_all().value);
+    EXPECT_EQ(o.count("solutions"), 0u);
+    EXPECT_EQ(str_field(o, "difficulty"), "search");
+    EXPECT_EQ(std::get<JsonArray>(field(o, "result_grid").value).size(), 2u);
+
+    const Output help = run("--help");
+    for (const char* part : {"--uniqueness", "two solutions", "difficulty", "line  ", "probing  ", "guessing  ",
+                             "search  ", "\"solutions\""})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+}
+
 TEST_F(Tool, ShowsTheDeclaredSizeWhenTrailingLinesAreEmpty)
 {
     // Row 3 and columns 2 and 3 carry no clue: the solver sees a 2 x 1 puzzle.
@@ -63,10 +129,7 @@ TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
     write("we\"ird\\name.non", several_non);
     const Output r = run("--json --stats unique.non two.txt 'we\"ird\\name.non'");
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    std::istringstream lines(r.out);
-    std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(r.out);
     ASSERT_EQ(objects.size(), 4u) << r.out;
 
     const struct {

@@ -14,12 +14,13 @@ struct Outcome {
     GridSnapshot grid;
 };
 
-Outcome run(const Puzzle& p, i32 engine)
+Outcome run(const Puzzle& p, i32 engine, std::int64_t walk_budget = SolverOptions{}.walk_budget)
 {
-    solver_engine = engine;
+    SolverOptions options;
+    options.engine = engine;
+    options.walk_budget = walk_budget;
     enter_puzzle(p);
-    solve();
-    solver_engine = ENGINE_LEARNING;
+    solve(options);
     Outcome o;
     o.status = solver_state.status;
     o.marks.assign(&solver_state.result_grid[0][0], &solver_state.result_grid[0][0] + MAX_LINES * MAX_LINES);
@@ -44,20 +45,6 @@ void expect_same(const Outcome& learning, const Outcome& exhaustive, int h, int 
     ASSERT_EQ(learning.marks, exhaustive.marks)
         << "learning:" << marks_text(learning.marks, h, w) << "\nexhaustive:" << marks_text(exhaustive.marks, h, w);
     EXPECT_TRUE(learning.grid == exhaustive.grid) << "the engines handed back different grids";
-}
-
-// A random puzzle of sides and density in the ranges given.
-struct RandomCase {
-    int h, w;
-    Puzzle puzzle;
-};
-
-RandomCase random_case(std::mt19937_64& rng, int least, int most, double sparsest, double densest)
-{
-    const int h = uniform(rng, least, most);
-    const int w = uniform(rng, least, most);
-    const double density = std::uniform_real_distribution<double>(sparsest, densest)(rng);
-    return {h, w, random_puzzle(rng, h, w, density)};
 }
 
 TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
@@ -102,9 +89,7 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         // -1 sorts them before the walk's first cell, any other budget after a cell or more.
         const std::int64_t budget = uniform(rng, -1, 4);
-        learning_walk_budget = budget;
-        const Outcome learning = run(p, ENGINE_LEARNING);
-        learning_walk_budget = 10000;
+        const Outcome learning = run(p, ENGINE_LEARNING, budget);
         if (solver_stats.early_sorting) ++(budget < 0 ? before_walk : within_walk);
         SCOPED_TRACE("budget " + std::to_string(budget));
         expect_same(learning, exhaustive, h, w);

@@ -347,6 +347,20 @@ inline Puzzle random_puzzle(std::mt19937_64& rng, int h, int w, double density =
     return p;
 }
 
+// A random puzzle of sides and density in the ranges given.
+struct RandomCase {
+    int h, w;
+    Puzzle puzzle;
+};
+
+inline RandomCase random_case(std::mt19937_64& rng, int least, int most, double sparsest, double densest)
+{
+    const int h = uniform(rng, least, most);
+    const int w = uniform(rng, least, most);
+    const double density = std::uniform_real_distribution<double>(sparsest, densest)(rng);
+    return {h, w, random_puzzle(rng, h, w, density)};
+}
+
 // Up to 13 numbers, which may well not fit the line; now and then a 99.
 inline Clue random_clue(std::mt19937_64& rng, int n)
 {

@@ -306,6 +306,7 @@ TEST(SamplePuzzle, FitsTheClueTablesAndIsSolvedByPropagationAlone)
 
     solve();
     EXPECT_EQ(s.status, STATUS_FINISHED);
+    EXPECT_EQ(s.difficulty, DIFFICULTY_LINE);
     int filled = 0, empty = 0;
     for (auto& row : s.result_grid)
         for (i32 v : row) {

@@ -10,14 +10,10 @@ bool next_to_decided(i32 r, i32 c)
            g[r][c + 1] != CELL_UNKNOWN;
 }
 
-// Sets cell (r, c), puts its lines back to pending, enters it on the trail and probes.
+// Decides cell (r, c) and probes.
 int try_value(i32 r, i32 c, i32 value)
 {
-    SolverState& s = solver_state;
-    s.grid[r][c] = value;
-    s.row_state[r - 1] = LINE_PENDING;
-    s.col_state[c - 1] = LINE_PENDING;
-    push_trail(r, c);
+    assign_cell(r, c, value);
     return probe();
 }
 

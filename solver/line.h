@@ -46,13 +46,6 @@ inline LineView line_view(i32 number)
                 s.col_right_start, s.col_state[number - 1]};
 }
 
-// Grid position p of row `line` (ROW) or column `line`.
-template <bool ROW>
-inline i32& line_cell(i32 line, i32 p)
-{
-    return ROW ? solver_state.grid[line][p] : solver_state.grid[p][line];
-}
-
 inline LineMasks row_masks(int r)
 {
     return line_masks<1>(&solver_state.grid[r][0], solver_state.width);

@@ -19,7 +19,6 @@ enum class Scan { NOTHING, FIXED, CONTRADICTION };
 template <bool ROW>
 Scan scan_line(i32 line)
 {
-    SolverState& s = solver_state;
     const LineView v = line_view<ROW>(line);
     LineMasks cells = masks_of<ROW>(line);
     std::uint32_t open = bits_between(1, v.length) & ~(cells.filled | cells.empty);
@@ -50,16 +49,8 @@ Scan scan_line(i32 line)
         const i32 p = std::countr_zero(bit);
         const i32 r = ROW ? line : p;
         const i32 c = ROW ? p : line;
-        if (fill_possible) {
-            s.grid[r][c] = CELL_FILLED;
-            cells.filled |= bit;
-        } else {
-            s.grid[r][c] = CELL_EMPTY;
-            cells.empty |= bit;
-        }
-        s.row_state[r - 1] = LINE_PENDING;
-        s.col_state[c - 1] = LINE_PENDING;
-        push_trail(r, c);
+        (fill_possible ? cells.filled : cells.empty) |= bit;
+        assign_cell(r, c, fill_possible ? CELL_FILLED : CELL_EMPTY);
         fixed = true;
     }
     return fixed ? Scan::FIXED : Scan::NOTHING;

@@ -13,7 +13,6 @@ namespace {
 template <bool ROW>
 void apply_rules(i32 line, const LineView& v, LineMasks cells, bool& changed)
 {
-    SolverState& s = solver_state;
     i32* L = v.left_end;
     i32* R = v.right_start;
     std::uint32_t filled = 0;
@@ -27,15 +26,8 @@ void apply_rules(i32 line, const LineView& v, LineMasks cells, bool& changed)
     for (const auto& [bits, value] : {std::pair{filled & open, CELL_FILLED}, std::pair{empty & open, CELL_EMPTY}}) {
         for (std::uint32_t rest = bits; rest; rest &= rest - 1) {
             const i32 p = std::countr_zero(rest);
-            line_cell<ROW>(line, p) = value;
-            if (ROW)
-                s.col_state[p - 1] = LINE_PENDING;
-            else
-                s.row_state[p - 1] = LINE_PENDING;
-            if (ROW)
-                push_trail(line, p);
-            else
-                push_trail(p, line);
+            // This line goes back to pending with the crossing one; the caller then settles it.
+            assign_cell(ROW ? line : p, ROW ? p : line, value);
             changed = true;
         }
     }

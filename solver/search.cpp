@@ -5,14 +5,6 @@
 
 namespace {
 
-void set_branch(i32 r, i32 c, i32 value)
-{
-    SolverState& s = solver_state;
-    s.row_state[r - 1] = LINE_PENDING;
-    s.col_state[c - 1] = LINE_PENDING;
-    s.grid[r][c] = value;
-}
-
 // Finds the first open cell in row-major order; with skip_differing, cells already
 // marked as differing are passed over.
 bool find_open_cell(bool skip_differing, i32& row, i32& col)
@@ -41,7 +33,7 @@ bool completable()
     for (const i32 value : {CELL_EMPTY, CELL_FILLED}) {
         ++solver_stats.completion_calls;
         const i32 mark = s.trail_len;
-        set_branch(r, c, value);
+        set_cell(r, c, value);
         found = !probe() && completable();
         undo_trail(mark);
         if (found) break;
@@ -94,10 +86,10 @@ void search_node()
     if (!probe()) {
         i32 r, c;
         if (find_open_cell(true, r, c)) {
-            set_branch(r, c, CELL_EMPTY);
+            set_cell(r, c, CELL_EMPTY);
             search_node<TO_SECOND>();
             if (!TO_SECOND || s.solution_state < 2) {
-                set_branch(r, c, CELL_FILLED);
+                set_cell(r, c, CELL_FILLED);
                 search_node<TO_SECOND>();
             }
             s.grid[r][c] = CELL_UNKNOWN;

@@ -200,3 +200,22 @@ inline void push_trail(i32 r, i32 c)
     s.trail_col[s.trail_len] = c;
     ++s.trail_len;
 }
+
+// Gives open puzzle cell (r, c) a value and puts its row and its column back to LINE_PENDING,
+// so that propagation looks at both again; nothing is entered on the trail. Only the search
+// sets its branch cell so, and resets it by hand.
+inline void set_cell(i32 r, i32 c, i32 value)
+{
+    SolverState& s = solver_state;
+    s.grid[r][c] = value;
+    s.row_state[r - 1] = LINE_PENDING;
+    s.col_state[c - 1] = LINE_PENDING;
+}
+
+// Decides open puzzle cell (r, c): set_cell, and the cell goes on the trail, to be undone by
+// undo_trail. Propagation, probing and guessing decide their cells so.
+inline void assign_cell(i32 r, i32 c, i32 value)
+{
+    set_cell(r, c, value);
+    push_trail(r, c);
+}

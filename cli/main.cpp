@@ -633,9 +633,9 @@ std::string answer_picture(const Entry& e, const Answer& answer, const Options& 
         for (int r = 0; r < MAX_LINES; ++r)
             for (int c = 0; c < MAX_LINES; ++c) {
                 const i32 mark = answer.result_grid[r][c];
-                const bool differs = mark == MARK_EMPTY_DIFFERS || mark == MARK_FILLED_DIFFERS;
                 const i32 plain = filled_in(mark, 1) ? MARK_FILLED : MARK_EMPTY;
-                grids[1].marks[r][c] = mark == MARK_NONE ? MARK_NONE : differs ? plain + 2 : plain;
+                const i32 second = mark_differs(mark) ? differing_mark(plain) : plain;
+                grids[1].marks[r][c] = mark == MARK_NONE ? MARK_NONE : second;
             }
     }
     return answer_svg(unpack_clues(std::string_view(e.request).substr(sizeof(SolverOptions))), e.name,

@@ -190,7 +190,7 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
         captions = captions || !grid.caption.empty();
         for (int r = 0; r < height; ++r)
             for (int c = 0; c < width; ++c)
-                red = red || grid.marks[r][c] == MARK_FILLED_DIFFERS || grid.marks[r][c] == MARK_EMPTY_DIFFERS;
+                red = red || mark_differs(grid.marks[r][c]);
     }
     std::string heading;
     put(heading, title, ": ", verdict);

@@ -257,12 +257,12 @@ void record_result()
             const i32 var = L.var[r][c];
             i32& mark = s.result_grid[r - 1][c - 1];
             if (var < 0) {
-                mark = s.grid[r][c];
+                mark = mark_of_cell(s.grid[r][c]);
                 continue;
             }
             mark = L.first[var] ? MARK_FILLED : MARK_EMPTY;
             if (varies(var)) {
-                mark += 2;
+                mark = differing_mark(mark);
                 s.solution_state = 2;
             }
         }

@@ -13,7 +13,7 @@ bool find_open_cell(bool skip_differing, i32& row, i32& col)
     for (i32 r = 1; r <= s.height; ++r) {
         for (i32 c = 1; c <= s.width; ++c) {
             if (s.grid[r][c] != CELL_UNKNOWN) continue;
-            if (skip_differing && s.result_grid[r - 1][c - 1] >= MARK_EMPTY_DIFFERS) continue;
+            if (skip_differing && mark_differs(s.result_grid[r - 1][c - 1])) continue;
             row = r;
             col = c;
             return true;
@@ -47,7 +47,7 @@ void record_leaf()
     SolverState& s = solver_state;
     if (s.solution_state == 0) {
         for (i32 r = 1; r <= s.height; ++r)
-            for (i32 c = 1; c <= s.width; ++c) s.result_grid[r - 1][c - 1] = s.grid[r][c];
+            for (i32 c = 1; c <= s.width; ++c) s.result_grid[r - 1][c - 1] = mark_of_cell(s.grid[r][c]);
         s.solution_state = 1;
         return;
     }
@@ -58,7 +58,7 @@ void record_leaf()
     for (i32 r = 1; r <= s.height && !differs; ++r)
         for (i32 c = 1; c <= s.width && !differs; ++c) {
             const i32 mark = s.result_grid[r - 1][c - 1];
-            differs = mark < MARK_EMPTY_DIFFERS && mark != s.grid[r][c];
+            differs = !mark_differs(mark) && mark != mark_of_cell(s.grid[r][c]);
         }
     if (!differs) return;
     i32 open_r, open_c;
@@ -66,8 +66,8 @@ void record_leaf()
     for (i32 r = 1; r <= s.height; ++r) {
         for (i32 c = 1; c <= s.width; ++c) {
             i32& mark = s.result_grid[r - 1][c - 1];
-            if (mark < MARK_EMPTY_DIFFERS && mark != s.grid[r][c]) {
-                mark += 2;
+            if (!mark_differs(mark) && mark != mark_of_cell(s.grid[r][c])) {
+                mark = differing_mark(mark);
                 s.solution_state = 2;
             }
         }

@@ -12,6 +12,10 @@ bool any_open_cell()
     return false;
 }
 
+static_assert(DIFFICULTY_PROBING == DIFFICULTY_LINE + 1 && DIFFICULTY_GUESSING == DIFFICULTY_PROBING + 1 &&
+                  DIFFICULTY_SEARCH == DIFFICULTY_GUESSING + 1,
+              "each stage's difficulty follows the one before it");
+
 // Moves the difficulty on to `stage` when the stage before it has left cells open.
 void needs(i32 stage)
 {

@@ -36,6 +36,18 @@ constexpr i32 MARK_FILLED = 2;
 constexpr i32 MARK_EMPTY_DIFFERS = 3;
 constexpr i32 MARK_FILLED_DIFFERS = 4;
 
+// A solution is recorded by copying its cells' codes as marks, and a differing mark is the
+// recorded mark plus 2: the helpers below say where code relies on it, the asserts keep it so.
+static_assert(MARK_EMPTY == CELL_EMPTY && MARK_FILLED == CELL_FILLED, "a decided cell's code is its mark");
+static_assert(MARK_EMPTY_DIFFERS == MARK_EMPTY + 2 && MARK_FILLED_DIFFERS == MARK_FILLED + 2,
+              "a differing mark is the recorded mark plus 2");
+
+// The mark that records a decided cell, CELL_EMPTY or CELL_FILLED.
+constexpr i32 mark_of_cell(i32 cell) { return cell; }
+// The mark of a cell recorded as MARK_EMPTY or MARK_FILLED in which another solution differs.
+constexpr i32 differing_mark(i32 mark) { return mark + 2; }
+constexpr bool mark_differs(i32 mark) { return mark >= MARK_EMPTY_DIFFERS; }
+
 constexpr i32 STATUS_NONE = 0;
 constexpr i32 STATUS_SEARCHING = 1;
 constexpr i32 STATUS_FINISHED = 2;  // exactly one solution

@@ -922,7 +922,7 @@ int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 fill
     SatLine& l = S.lines[line];
     if (make_automaton(length, len, count, l.automaton)) {
         S.ok = false;
-        return 0;
+        return 1;
     }
     ++S.num_lines;
     l.filled = filled;
@@ -940,7 +940,7 @@ int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 fill
         S.pos_of[v][side] = p;
     }
     queue_line(line);
-    return 1;
+    return 0;
 }
 
 i32 sat_new_var()
@@ -993,7 +993,7 @@ void sat_set_phase(i32 var, bool value)
 
 int sat_add_clause(const i32* lits, i32 count)
 {
-    if (!S.ok) return 0;
+    if (!S.ok) return 1;
     cancel_until(0);
     // Drop repeated literals and literals false for good; a clause true for good, or holding
     // a literal and its negation, is left out.
@@ -1010,24 +1010,24 @@ int sat_add_clause(const i32* lits, i32 count)
         S.learnt[n++] = lit;
     }
     for (i32 k = 0; k < count; ++k) S.seen[sat_var(lits[k])] = 0;
-    if (satisfied) return 1;
+    if (satisfied) return 0;
     if (n == 0) {
         S.ok = false;
-        return 0;
+        return 1;
     }
     if (n == 1) {
         assign(S.learnt[0], SAT_NO_CLAUSE);
         if (propagate_all() != SAT_NO_CLAUSE) S.ok = false;
-        return S.ok ? 1 : 0;
+        return S.ok ? 0 : 1;
     }
     make_room(n);
     store_clause(S.learnt, n, false, 0);
-    return 1;
+    return 0;
 }
 
 int sat_add_conflict(const i32* lits, i32 count)
 {
-    if (!S.ok) return 0;
+    if (!S.ok) return 1;
     i32 n = 0;
     for (i32 k = 0; k < count; ++k) {
         const i32 lit = lits[k];
@@ -1036,7 +1036,7 @@ int sat_add_conflict(const i32* lits, i32 count)
     }
     if (n == 0) {
         S.ok = false;
-        return 0;
+        return 1;
     }
     // The latest literal first, then the latest of the others.
     for (i32 k = 1; k < n; ++k)
@@ -1045,7 +1045,7 @@ int sat_add_conflict(const i32* lits, i32 count)
         cancel_until(0);
         assign(S.learnt[0], SAT_NO_CLAUSE);
         if (propagate_all() != SAT_NO_CLAUSE) S.ok = false;
-        return S.ok ? 1 : 0;
+        return S.ok ? 0 : 1;
     }
     for (i32 k = 2; k < n; ++k)
         if (S.level[sat_var(S.learnt[k])] > S.level[sat_var(S.learnt[1])]) std::swap(S.learnt[1], S.learnt[k]);
@@ -1060,7 +1060,7 @@ int sat_add_conflict(const i32* lits, i32 count)
         make_room(n);
         assign(S.learnt[0], store_clause(S.learnt, n, false, 0));
     }
-    return 1;
+    return 0;
 }
 
 i32 sat_solve(const i32* assumptions, i32 count)

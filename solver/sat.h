@@ -153,17 +153,20 @@ struct SatState {
 
 extern SatState sat_state;
 
+// The routines that add constraints return 1 for a contradiction and 0 otherwise, as the
+// line routines do: once they have returned 1, every search answers SAT_UNSATISFIABLE.
+
 void sat_reset();
 i32 sat_new_var();
 // Adds a line of the given length and clue; var[p] is the variable of position p, or -1 with
-// the cell's value in filled or empty (bit p). Before any clause is added. Returns 0 when the
+// the cell's value in filled or empty (bit p). Before any clause is added. Returns 1 when the
 // clue does not fit the line at all.
 int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 filled, u32 empty);
-// Adds a clause, between searches. Returns 0 once the constraints have become contradictory.
+// Adds a clause, between searches. Returns 1 once the constraints have become contradictory.
 int sat_add_clause(const i32* lits, i32 count);
 // Adds a clause that the current assignment falsifies, between searches, going back only as
 // far as after a learned clause, so that the next search with the same assumptions goes on from
-// there. Returns 0 once the constraints have become contradictory.
+// there. Returns 1 once the constraints have become contradictory.
 int sat_add_conflict(const i32* lits, i32 count);
 // SAT_SATISFIABLE with every variable assigned (read them with sat_true), or
 // SAT_UNSATISFIABLE when nothing satisfies the constraints and the assumptions together.

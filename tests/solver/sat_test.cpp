@@ -22,11 +22,11 @@ struct Problem {
     int vars = 0;
 };
 
-// Loads the lines into a reset solver; 0 when a clue does not fit its line.
-int load(const Problem& p)
+// Loads the lines into a reset solver; false when a clue does not fit its line.
+bool load(const Problem& p)
 {
     for (int v = 0; v < p.vars; ++v) sat_new_var();
-    int ok = 1;
+    bool ok = true;
     auto add = [&](int n, const Clue& clue, auto at) {
         i32 var[GRID_SIZE] = {};
         u32 filled = 0, empty = 0;
@@ -36,7 +36,7 @@ int load(const Problem& p)
             if (var[i] < 0) (p.fixed[r][c] == CELL_FILLED ? filled : empty) |= 1u << i;
         }
         const std::vector<i32> len = compiled_clue(clue);
-        ok &= sat_add_line(n, len.data(), static_cast<i32>(clue.size()), var, filled, empty);
+        ok &= sat_add_line(n, len.data(), static_cast<i32>(clue.size()), var, filled, empty) == 0;
     };
     for (int c = 0; c < p.w; ++c) add(p.h, p.cols[c], [c](int i) { return std::pair{i - 1, c}; });
     for (int r = 0; r < p.h; ++r) add(p.w, p.rows[r], [r](int i) { return std::pair{r, i - 1}; });
@@ -165,10 +165,14 @@ TEST(Sat, AgreesWithBruteForceAcrossSearchesAndAddedClauses)
                 for (int v = 0; v < p.vars; ++v)
                     if (chance(rng, 0.5) || clause.empty()) clause.push_back(sat_lit(v, ((a >> v) & 1u) == 0));
                 p.clauses.push_back(clause);
-                sat_add_conflict(clause.data(), static_cast<i32>(clause.size()));
+                if (sat_add_conflict(clause.data(), static_cast<i32>(clause.size()))) {
+                    ASSERT_FALSE(fits && brute_force(p, solutions, {})) << "a contradiction reported wrongly";
+                }
             } else if (what == 1) {
                 p.clauses.push_back(random_clause(rng, p.vars));
-                sat_add_clause(p.clauses.back().data(), static_cast<i32>(p.clauses.back().size()));
+                if (sat_add_clause(p.clauses.back().data(), static_cast<i32>(p.clauses.back().size()))) {
+                    ASSERT_FALSE(fits && brute_force(p, solutions, {})) << "a contradiction reported wrongly";
+                }
             } else if (what == 2) {
                 // A longer or a new run of assumptions, often sharing a beginning with the last.
                 if (chance(rng, 0.3)) assumptions.clear();

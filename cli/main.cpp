@@ -20,8 +20,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "packed_clues.h"
 #include "progress.h"
-#include "puzzle.h"
 #include "readers.h"
 #include "state.h"
 #include "workers.h"

@@ -11,40 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "puzzle.h"
 #include "state.h"
 
-using Clue = std::vector<int>;
-using Clues = std::vector<Clue>;
 using Cells = std::vector<i32>;          // cell codes of one line, index 0 unused (positions from 1)
 using Board = std::vector<std::vector<i32>>;  // [r - 1][c - 1], CELL_EMPTY or CELL_FILLED
-
-struct Puzzle {
-    Clues rows;  // top to bottom; missing lines are blank
-    Clues cols;  // left to right
-};
 
 inline Puzzle transposed(const Puzzle& p) { return {p.cols, p.rows}; }
 
 // ---- entering a puzzle ---------------------------------------------------
-
-// Types every clue into the slots nearest the grid and sets both sums to the tables' totals.
-inline void enter_puzzle(const Puzzle& p)
-{
-    SolverState& s = solver_state;
-    auto enter = [](const Clues& lines, i32 (&input)[MAX_LINES][MAX_CLUES], i32& sum) {
-        for (auto& line : input) std::fill(std::begin(line), std::end(line), 0);
-        sum = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::size_t first = MAX_CLUES - lines[i].size();
-            for (std::size_t k = 0; k < lines[i].size(); ++k) {
-                input[i][first + k] = lines[i][k];
-                sum += lines[i][k];
-            }
-        }
-    };
-    enter(p.rows, s.row_clue_input, s.row_clue_sum);
-    enter(p.cols, s.col_clue_input, s.col_clue_sum);
-}
 
 inline void compile(const Puzzle& p)
 {
@@ -74,20 +49,9 @@ inline std::vector<i32> compiled_clue(const Clue& clue)
 
 // ---- brute force ---------------------------------------------------------
 
-inline Clue runs_of(const std::vector<i32>& cells)  // cells from index 0
+inline Clue runs_of(const std::vector<i32>& cells)  // cell codes from index 0
 {
-    Clue runs;
-    int run = 0;
-    for (i32 v : cells) {
-        if (v == CELL_FILLED) {
-            ++run;
-        } else if (run > 0) {
-            runs.push_back(run);
-            run = 0;
-        }
-    }
-    if (run > 0) runs.push_back(run);
-    return runs;
+    return runs_of(static_cast<int>(cells.size()), [&](int i) { return cells[i] == CELL_FILLED; });
 }
 
 // Calls visit(start) for every placement of a clue on a line of length n that agrees with the
@@ -290,17 +254,14 @@ inline Board random_board(std::mt19937_64& rng, int h, int w, double density = -
     return b;
 }
 
+// The row clues of one board and the column clues of another of the same size.
 inline Puzzle clues_of(const Board& rows_from, const Board& cols_from)
 {
-    Puzzle p;
-    for (const auto& row : rows_from) p.rows.push_back(runs_of(row));
-    const std::size_t w = cols_from.empty() ? 0 : cols_from[0].size();
-    for (std::size_t c = 0; c < w; ++c) {
-        std::vector<i32> col;
-        for (const auto& row : cols_from) col.push_back(row[c]);
-        p.cols.push_back(runs_of(col));
-    }
-    return p;
+    auto drawing = [](const Board& b) {
+        const int w = b.empty() ? 0 : static_cast<int>(b[0].size());
+        return puzzle_of_drawing(static_cast<int>(b.size()), w, [&](int r, int c) { return b[r][c] == CELL_FILLED; });
+    };
+    return {drawing(rows_from).rows, drawing(cols_from).cols};
 }
 
 // A small random puzzle: mostly the clues of a random board, sometimes altered so that

@@ -1,38 +1,7 @@
-// Entering a read puzzle into the clue tables, the same way the clue editor does.
-#include "puzzle.h"
+// A puzzle's clues packed into a few bytes for a worker process, and unpacked there.
+#include "packed_clues.h"
 
 #include <cassert>
-
-#include "state.h"
-
-namespace {
-
-void enter_lines(const std::vector<std::vector<int>>& lines, i32 (&input)[MAX_LINES][MAX_CLUES],
-                 i32& sum)
-{
-    assert(lines.size() <= MAX_LINES);
-    for (auto& line : input)
-        for (i32& slot : line) slot = 0;
-    sum = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto& clue = lines[i];
-        assert(clue.size() <= MAX_CLUES);
-        const std::size_t first = MAX_CLUES - clue.size();
-        for (std::size_t k = 0; k < clue.size(); ++k) {
-            input[i][first + k] = clue[k];
-            sum += clue[k];
-        }
-    }
-}
-
-}  // namespace
-
-void enter_puzzle(const Puzzle& puzzle)
-{
-    SolverState& s = solver_state;
-    enter_lines(puzzle.rows, s.row_clue_input, s.row_clue_sum);
-    enter_lines(puzzle.cols, s.col_clue_input, s.col_clue_sum);
-}
 
 // Packed: the number of rows and of columns, then for each line its count and its numbers,
 // a byte each (the readers keep them to 25 lines and 13 numbers from 1 to 99 a line).

@@ -356,23 +356,13 @@ u32 propagate_clauses()
     return conflict;
 }
 
-// Line solving of a line as its cells stand. The same line often stands the same way again,
-// above all in the trials of a lookahead, so results are remembered in a table that keeps the
-// latest result for each slot; an entry holds for the puzzle loaded when it was written.
-struct LineResult {
-    std::uint64_t key;     // the puzzle's generation, the line and its cells; 0 for none
-    std::uint64_t result;  // must_fill, must_empty (25 bits each, position p at bit p - 1), failed
-};
-constexpr u32 LINE_CACHE_BITS = 14;
-LineResult line_cache[1u << LINE_CACHE_BITS];
-std::uint64_t line_generation = 0;  // of the puzzle loaded, 1 to 255
-
+// Line solving of a line as its cells stand, remembered in S.line_cache.
 inline bool solve_line(i32 line, const SatLine& l, u32& must_fill, u32& must_empty)
 {
     static_assert(GRID_SIZE - 2 <= 25 && SAT_MAX_LINES <= 64, "a line's cells and number fill a key");
-    const std::uint64_t key = (line_generation << 56) | (std::uint64_t{static_cast<u32>(line)} << 50) |
+    const std::uint64_t key = (S.line_generation << 56) | (std::uint64_t{static_cast<u32>(line)} << 50) |
                               (std::uint64_t{l.filled >> 1} << 25) | (l.empty >> 1);
-    LineResult& slot = line_cache[(key * 0x9e3779b97f4a7c15u) >> (64 - LINE_CACHE_BITS)];
+    SatLineResult& slot = S.line_cache[(key * 0x9e3779b97f4a7c15u) >> (64 - SAT_LINE_CACHE_BITS)];
     constexpr std::uint64_t MASK = (1u << 25) - 1;
     if (slot.key == key) {
         must_fill = static_cast<u32>(slot.result & MASK) << 1;
@@ -907,9 +897,9 @@ void sat_reset()
     S.num_wishes = 0;
     S.longest_trail = 0;
     S.num_lines = 0;
-    if (++line_generation == 256) {  // the oldest entries could pass for new ones
-        line_generation = 1;
-        for (LineResult& slot : line_cache) slot.key = 0;
+    if (++S.line_generation == 256) {  // the oldest entries could pass for new ones
+        S.line_generation = 1;
+        for (SatLineResult& slot : S.line_cache) slot.key = 0;
     }
     S.queue_head = 0;
     S.queue_size = 0;

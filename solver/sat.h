@@ -72,6 +72,14 @@ struct SatLine {
     bool queued;              // waits for line solving
 };
 
+// Line solving of a line as its cells stood, remembered: the same line often stands the same
+// way again, above all in the trials of a lookahead.
+struct SatLineResult {
+    std::uint64_t key;     // the puzzle's generation, the line and its cells; 0 for none
+    std::uint64_t result;  // must_fill, must_empty (25 bits each, position p at bit p - 1), failed
+};
+constexpr u32 SAT_LINE_CACHE_BITS = 14;
+
 struct SatState {
     i32 num_vars;
     bool ok;  // false once the constraints contradict each other without any assumption
@@ -109,6 +117,10 @@ struct SatState {
     i32 line_queue[SAT_MAX_LINES];  // a ring of the queued lines
     i32 queue_head;
     i32 queue_size;
+    // The latest result for each slot, by a hash of its key. An entry holds for the puzzle
+    // loaded when it was written: a reset moves on to the next generation.
+    SatLineResult line_cache[1u << SAT_LINE_CACHE_BITS];
+    std::uint64_t line_generation;  // of the puzzle loaded, 1 to 255
 
     u32 arena[SAT_ARENA_WORDS];
     u32 arena_top;
@@ -156,6 +168,8 @@ extern SatState sat_state;
 // The routines that add constraints return 1 for a contradiction and 0 otherwise, as the
 // line routines do: once they have returned 1, every search answers SAT_UNSATISFIABLE.
 
+// Starts afresh: no variable, line or clause, the limits at the capacities, and nothing that
+// was remembered of the last problem (its line results included) taken for this one.
 void sat_reset();
 i32 sat_new_var();
 // Adds a line of the given length and clue; var[p] is the variable of position p, or -1 with

@@ -27,61 +27,7 @@ inline bool clause_learnt(u32 cref) { return (S.arena[cref] & HEADER_LEARNT) != 
 inline bool clause_deleted(u32 cref) { return (S.arena[cref] & HEADER_DELETED) != 0; }
 inline i32* clause_lits(u32 cref) { return reinterpret_cast<i32*>(&S.arena[cref + CLAUSE_WORDS]); }
 
-// ---- the heap of variables by activity ------------------------------------
-
-inline bool heap_before(i32 a, i32 b) { return S.activity[a] > S.activity[b]; }
-
-void heap_up(i32 i)
-{
-    const i32 v = S.heap[i];
-    while (i > 0) {
-        const i32 parent = (i - 1) >> 1;
-        if (!heap_before(v, S.heap[parent])) break;
-        S.heap[i] = S.heap[parent];
-        S.heap_pos[S.heap[i]] = i;
-        i = parent;
-    }
-    S.heap[i] = v;
-    S.heap_pos[v] = i;
-}
-
-void heap_down(i32 i)
-{
-    const i32 v = S.heap[i];
-    for (;;) {
-        i32 child = 2 * i + 1;
-        if (child >= S.heap_size) break;
-        if (child + 1 < S.heap_size && heap_before(S.heap[child + 1], S.heap[child])) ++child;
-        if (!heap_before(S.heap[child], v)) break;
-        S.heap[i] = S.heap[child];
-        S.heap_pos[S.heap[i]] = i;
-        i = child;
-    }
-    S.heap[i] = v;
-    S.heap_pos[v] = i;
-}
-
-void heap_insert(i32 v)
-{
-    if (S.heap_pos[v] >= 0) return;
-    S.heap[S.heap_size] = v;
-    S.heap_pos[v] = S.heap_size;
-    ++S.heap_size;
-    heap_up(S.heap_pos[v]);
-}
-
-i32 heap_pop()
-{
-    const i32 top = S.heap[0];
-    S.heap_pos[top] = -1;
-    --S.heap_size;
-    if (S.heap_size > 0) {
-        S.heap[0] = S.heap[S.heap_size];
-        S.heap_pos[S.heap[0]] = 0;
-        heap_down(0);
-    }
-    return top;
-}
+// ---- activity ---------------------------------------------------------------
 
 void bump_var(i32 v)
 {
@@ -90,7 +36,7 @@ void bump_var(i32 v)
         for (i32 u = 0; u < S.num_vars; ++u) S.activity[u] *= 1e-100;
         S.var_inc *= 1e-100;
     }
-    if (S.heap_pos[v] >= 0) heap_up(S.heap_pos[v]);
+    heap_key_grown(S.order, v, S.activity);
 }
 
 // ---- watch lists ------------------------------------------------------------
@@ -276,7 +222,7 @@ void cancel_until(i32 level, bool save_phase = true)
             S.lines[line].filled &= bit;
             S.lines[line].empty &= bit;
         }
-        if (S.decision[v]) heap_insert(v);
+        if (S.decision[v]) heap_insert(S.order, v, S.activity);
     }
     S.trail_size = S.trail_lim[level];
     S.qhead = S.trail_size;
@@ -711,8 +657,8 @@ inline bool branch_value(i32 v)
 // The most active variable that may be branched on and is open, taken off the heap; -1 for none.
 i32 pop_open_var()
 {
-    while (S.heap_size > 0) {
-        const i32 v = heap_pop();
+    while (S.order.size > 0) {
+        const i32 v = heap_pop(S.order, S.activity);
         if (S.value[2 * v] == 0 && S.decision[v]) return v;
     }
     return -1;
@@ -759,7 +705,7 @@ i32 lookahead(u32& conflict)
         }
     }
     for (i32 i = 0; i < n; ++i)
-        if (S.value[2 * tried[i]] == 0) heap_insert(tried[i]);
+        if (S.value[2 * tried[i]] == 0) heap_insert(S.order, tried[i], S.activity);
     return conflict == SAT_NO_CLAUSE && best >= 0 ? sat_lit(best, branch_value(best)) : -1;
 }
 
@@ -872,7 +818,7 @@ void sat_reset()
     S.num_vars = 0;
     S.ok = true;
     S.var_inc = 1;
-    S.heap_size = 0;
+    S.order.size = 0;
     S.trail_size = 0;
     S.qhead = 0;
     S.levels = 0;
@@ -948,7 +894,7 @@ i32 sat_new_var()
     S.pinned[v] = 0;
     S.seen[v] = 0;
     S.activity[v] = 0;
-    S.heap_pos[v] = -1;
+    S.order.pos[v] = -1;
     S.decision[v] = 1;
     S.trail_pos[v] = 0;
     S.explained_size[v] = 0;
@@ -956,14 +902,14 @@ i32 sat_new_var()
     S.pos_of[v][0] = S.pos_of[v][1] = 0;
     S.level_stamp[v] = 0;
     S.level_stamp[v + 1] = 0;
-    heap_insert(v);
+    heap_insert(S.order, v, S.activity);
     return v;
 }
 
 void sat_set_decision(i32 var, bool branch)
 {
     S.decision[var] = branch ? 1 : 0;
-    if (branch && S.value[2 * var] == 0) heap_insert(var);
+    if (branch && S.value[2 * var] == 0) heap_insert(S.order, var, S.activity);
 }
 
 void sat_pin_phase(i32 var, bool pinned) { S.pinned[var] = pinned ? 1 : 0; }

@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "line.h"
+#include "sat_heap.h"
 #include "state.h"
 
 using u32 = std::uint32_t;
@@ -99,9 +100,7 @@ struct SatState {
     double activity[SAT_MAX_VARS];
     double var_inc;
 
-    i32 heap[SAT_MAX_VARS];      // unassigned variables by activity, a binary max-heap
-    i32 heap_pos[SAT_MAX_VARS];  // -1 when not in the heap
-    i32 heap_size;
+    VarHeap<SAT_MAX_VARS> order;  // unassigned variables by activity
 
     i32 trail[SAT_MAX_VARS];           // assigned literals in order
     i32 trail_size;

@@ -40,103 +40,27 @@ void bump_var(i32 v)
 }
 
 // ---- watch lists ------------------------------------------------------------
-// Each list is a run of the active pool. A full list moves to the end of the pool with twice
-// the room; when the pool is used up, every list is copied into the other pool, packed.
-
-inline SatWatcher* watch_data(i32 lit) { return &S.pool[S.active_pool][S.watches[lit].offset]; }
-
-// Whether, when the lists are laid out anew, each can have half as much room again as it
-// holds; otherwise each gets just its size.
-bool watch_room_fits()
-{
-    const i32 lits = 2 * S.num_vars;
-    std::uint64_t used = 0;
-    for (i32 p = 0; p < lits; ++p) used += S.watches[p].size;
-    assert(used <= S.pool_limit);
-    return used + used / 2 + 4u * static_cast<std::uint64_t>(lits) <= S.pool_limit;
-}
-
-inline u32 watch_cap(u32 size, bool roomy) { return roomy ? size + size / 2 + 4 : size; }
-
-void compact_watches()
-{
-    const i32 lits = 2 * S.num_vars;
-    const bool roomy = watch_room_fits();
-    const i32 from = S.active_pool;
-    const i32 to = 1 - from;
-    u32 top = 0;
-    for (i32 p = 0; p < lits; ++p) {
-        SatWatchList& list = S.watches[p];
-        const SatWatcher* old = &S.pool[from][list.offset];
-        std::copy(old, old + list.size, &S.pool[to][top]);
-        list.offset = top;
-        list.cap = watch_cap(list.size, roomy);
-        top += list.cap;
-    }
-    S.active_pool = to;
-    S.pool_top = top;
-}
-
-void grow_watches(i32 lit)
-{
-    SatWatchList& list = S.watches[lit];
-    if (list.offset + list.cap == S.pool_top && S.pool_top + list.cap + 4 <= S.pool_limit) {
-        S.pool_top += list.cap + 4;  // the last list grows in place
-        list.cap += list.cap + 4;
-        return;
-    }
-    u32 cap = 2 * list.cap + 4;
-    if (S.pool_top + cap > S.pool_limit) {
-        compact_watches();
-        if (list.size < list.cap) return;
-        cap = 2 * list.cap + 4;
-        if (S.pool_top + cap > S.pool_limit) cap = list.size + 1;
-        assert(S.pool_top + cap <= S.pool_limit);
-    }
-    SatWatcher* pool = S.pool[S.active_pool];
-    std::copy(pool + list.offset, pool + list.offset + list.size, pool + S.pool_top);
-    list.offset = S.pool_top;
-    list.cap = cap;
-    S.pool_top += cap;
-}
-
-inline void watch(i32 lit, SatWatcher w)
-{
-    SatWatchList& list = S.watches[lit];
-    if (list.size == list.cap) grow_watches(lit);
-    S.pool[S.active_pool][list.offset + list.size++] = w;
-}
 
 // Watches the first two literals of a clause.
 void attach(u32 cref)
 {
     const i32* c = clause_lits(cref);
     const u32 tag = clause_size(cref) == 2 ? SAT_BINARY : 0u;
-    watch(sat_not(c[0]), {cref | tag, c[1]});
-    watch(sat_not(c[1]), {cref | tag, c[0]});
+    watch(S.watches, sat_not(c[0]), {cref | tag, c[1]});
+    watch(S.watches, sat_not(c[1]), {cref | tag, c[0]});
 }
 
 // Rebuilds every watch list from the clauses, whose first two literals are the watched ones.
 void rebuild_watches()
 {
-    const i32 lits = 2 * S.num_vars;
-    for (i32 p = 0; p < lits; ++p) S.watches[p].size = 0;
+    for (i32 p = 0; p < S.watches.count; ++p) S.watches.lists[p].size = 0;
     for (u32 cref = 0; cref < S.arena_top; cref += CLAUSE_WORDS + clause_size(cref)) {
         if (clause_deleted(cref)) continue;
         const i32* c = clause_lits(cref);
-        ++S.watches[sat_not(c[0])].size;
-        ++S.watches[sat_not(c[1])].size;
+        ++S.watches.lists[sat_not(c[0])].size;
+        ++S.watches.lists[sat_not(c[1])].size;
     }
-    const bool roomy = watch_room_fits();
-    u32 top = 0;
-    for (i32 p = 0; p < lits; ++p) {
-        SatWatchList& list = S.watches[p];
-        list.offset = top;
-        list.cap = watch_cap(list.size, roomy);
-        top += list.cap;
-        list.size = 0;
-    }
-    S.pool_top = top;
+    watches_lay_out(S.watches);
     for (u32 cref = 0; cref < S.arena_top; cref += CLAUSE_WORDS + clause_size(cref))
         if (!clause_deleted(cref)) attach(cref);
 }
@@ -241,9 +165,9 @@ u32 propagate_clauses()
         const i32 p = S.trail[S.qhead++];
         const i32 false_lit = sat_not(p);
         ++visited;
-        SatWatchList& list = S.watches[p];
+        SatWatchList& list = S.watches.lists[p];
         const u32 n = list.size;  // kept while the list is walked, so that compaction copies it whole
-        SatWatcher* ws = watch_data(p);
+        SatWatcher* ws = watch_data(S.watches, p);
         u32 i = 0, j = 0;
         while (i < n) {
             const SatWatcher w = ws[i++];
@@ -277,8 +201,8 @@ u32 propagate_clauses()
                 if (S.value[c[k]] >= 0) {
                     c[1] = c[k];
                     c[k] = false_lit;
-                    watch(sat_not(c[1]), kept);
-                    ws = watch_data(p);  // the pool may have been compacted
+                    watch(S.watches, sat_not(c[1]), kept);
+                    ws = watch_data(S.watches, p);  // the pool may have been compacted
                     moved = true;
                     break;
                 }
@@ -826,8 +750,7 @@ void sat_reset()
     S.arena_top = 0;
     S.num_clauses = 0;
     S.num_learnts = 0;
-    S.active_pool = 0;
-    S.pool_top = 0;
+    watches_reset(S.watches);
     S.stamp = 0;
     S.conflicts = 0;
     S.next_reduce = 2000;
@@ -838,7 +761,6 @@ void sat_reset()
     S.random = 88172645463325252u;
     S.arena_limit = SAT_ARENA_WORDS;
     S.clause_limit = SAT_MAX_CLAUSES;
-    S.pool_limit = SAT_WATCH_POOL;
     S.restart_count = 0;
     S.num_wishes = 0;
     S.longest_trail = 0;
@@ -885,7 +807,7 @@ i32 sat_new_var()
     const i32 v = S.num_vars++;
     for (const i32 lit : {sat_lit(v, true), sat_lit(v, false)}) {
         S.value[lit] = 0;
-        S.watches[lit] = {S.pool_top, 0, 0};
+        watches_add_list(S.watches, lit);
     }
     S.level[v] = 0;
     S.reason[v] = SAT_NO_CLAUSE;

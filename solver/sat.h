@@ -23,6 +23,7 @@
 
 #include "line.h"
 #include "sat_heap.h"
+#include "sat_watches.h"
 #include "state.h"
 
 using u32 = std::uint32_t;
@@ -51,17 +52,6 @@ constexpr i32 SAT_SATISFIABLE = 1;
 // A reason or a conflict: a clause's place in the arena, a line, or nothing.
 constexpr u32 SAT_NO_CLAUSE = 0xffffffffu;
 constexpr u32 SAT_LINE = 0x80000000u;  // SAT_LINE | line index
-
-struct SatWatcher {
-    u32 cref;     // the clause; SAT_BINARY set for a two-literal clause
-    i32 blocker;  // a literal of the clause: when it is true the clause need not be visited
-};
-
-struct SatWatchList {
-    u32 offset;  // into the active pool
-    u32 size;
-    u32 cap;
-};
 
 // A line over its cells; a variable that is true fills its cell.
 struct SatLine {
@@ -127,10 +117,7 @@ struct SatState {
     u32 learnts[SAT_MAX_CLAUSES];
     i32 num_learnts;
 
-    SatWatchList watches[SAT_MAX_LITS];  // watches[p]: clauses to visit when p becomes true
-    SatWatcher pool[2][SAT_WATCH_POOL];  // the active one, and the one compaction copies into
-    i32 active_pool;
-    u32 pool_top;
+    WatchPool<SAT_MAX_LITS, SAT_WATCH_POOL> watches;  // the clauses to visit for each literal
 
     // Scratch of the conflict analysis and of the clean-up.
     i32 learnt[SAT_MAX_VARS];
@@ -159,7 +146,6 @@ struct SatState {
     i32 restart_count;
     u32 arena_limit;
     i32 clause_limit;
-    u32 pool_limit;
 };
 
 extern SatState sat_state;

@@ -206,7 +206,7 @@ long count_by_blocking(const Puzzle& puzzle, bool small_tables)
         s.lookahead_width = 1;
         s.clause_limit = 150;
         s.arena_limit = 12000;
-        s.pool_limit = 4 * 150;
+        s.watches.limit = 4 * 150;
     }
     if (!load(p)) return 0;
     long found = 0;

@@ -742,7 +742,6 @@ void sat_reset()
     S.num_vars = 0;
     S.ok = true;
     S.var_inc = 1;
-    S.order.size = 0;
     S.trail_size = 0;
     S.qhead = 0;
     S.levels = 0;
@@ -750,7 +749,6 @@ void sat_reset()
     S.arena_top = 0;
     S.num_clauses = 0;
     S.num_learnts = 0;
-    watches_reset(S.watches);
     S.stamp = 0;
     S.conflicts = 0;
     S.next_reduce = 2000;
@@ -765,6 +763,8 @@ void sat_reset()
     S.num_wishes = 0;
     S.longest_trail = 0;
     S.num_lines = 0;
+    S.order.size = 0;
+    watches_reset(S.watches);
     if (++S.line_generation == 256) {  // the oldest entries could pass for new ones
         S.line_generation = 1;
         for (SatLineResult& slot : S.line_cache) slot.key = 0;

@@ -39,7 +39,7 @@ void bump_var(i32 v)
     heap_key_grown(S.order, v, S.activity);
 }
 
-// ---- watch lists ------------------------------------------------------------
+// ---- watched clauses --------------------------------------------------------
 
 // Watches the first two literals of a clause.
 void attach(u32 cref)

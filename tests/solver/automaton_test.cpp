@@ -75,8 +75,8 @@ TEST(Automaton, SolvesLinesExactlyAsEnumerationDoes)
         Clue clue;
         const Cells cells = random_line(rng, n, clue);
         if (clue.size() > MAX_CLUES) clue.resize(MAX_CLUES);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": N " + std::to_string(n) +
-                     ", clue " + clue_text({clue}) + ", cells " + cells_text(cells, n));
+        SCOPED_TRACE(case_name(seed, i) + ": N " + std::to_string(n) + ", clue " + clue_text({clue}) + ", cells " +
+                     cells_text(cells, n));
         const std::vector<i32> len = compiled_clue(clue);
         LineAutomaton a;
         const int too_long = make_automaton(n, len.data(), static_cast<i32>(clue.size()), a);
@@ -113,8 +113,8 @@ TEST(Automaton, ThinsRefutedCellsToASetWithoutASpareCell)
         if (clue.size() > MAX_CLUES || clue_cells(clue) > n) continue;
         const LineMasks given = masks_of_cells(cells, n);
         if (enumerate_forced(n, clue, cells).feasible) continue;
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": N " + std::to_string(n) +
-                     ", clue " + clue_text({clue}) + ", cells " + cells_text(cells, n));
+        SCOPED_TRACE(case_name(seed, i) + ": N " + std::to_string(n) + ", clue " + clue_text({clue}) + ", cells " +
+                     cells_text(cells, n));
         const std::vector<i32> len = compiled_clue(clue);
         LineAutomaton a;
         ASSERT_EQ(make_automaton(n, len.data(), static_cast<i32>(clue.size()), a), 0);

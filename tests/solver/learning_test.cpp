@@ -55,7 +55,7 @@ TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
     for (int i = 0; i < 15000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const auto [h, w, p] = random_case(rng, 1, 12, 0.1, 0.9);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         const Outcome learning = run(p, ENGINE_LEARNING);
         expect_same(learning, exhaustive, h, w);
@@ -85,7 +85,7 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
     for (int i = 0; i < 10000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const auto [h, w, p] = random_case(rng, 8, 12, 0.3, 0.6);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const Outcome exhaustive = run(p, ENGINE_EXHAUSTIVE);
         // -1 sorts them before the walk's first cell, any other budget after a cell or more.
         const std::int64_t budget = uniform(rng, -1, 4);
@@ -108,7 +108,7 @@ TEST(LearningEngine, CountsTheSortingApart)
     for (int i = 0; i < 2000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const Puzzle p = random_case(rng, 8, 12, 0.3, 0.6).puzzle;
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         run(p, ENGINE_LEARNING);
         const SolverStats& st = solver_stats;
         EXPECT_EQ(st.walk_queries + st.sorting_queries, st.queries);

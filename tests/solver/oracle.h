@@ -230,6 +230,12 @@ inline std::uint64_t test_seed()
     return env ? std::strtoull(env, nullptr, 10) : 20261208u;
 }
 
+// How a random case is named in a failure's trace, for OMBRASEL_TEST_SEED to replay it.
+inline std::string case_name(std::uint64_t seed, int index)
+{
+    return "seed " + std::to_string(seed) + ", case " + std::to_string(index);
+}
+
 inline std::mt19937_64 case_rng(std::uint64_t seed, int index)
 {
     std::seed_seq seq{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),

@@ -78,7 +78,7 @@ TEST(ProbeScan, MatchesTheLiteralScanOnRandomStates)
         const int h = uniform(rng, 1, 25), w = uniform(rng, 1, 25);
         const Board board = random_board(rng, h, w);
         compile(clues_of(board, board));
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(index));
+        SCOPED_TRACE(case_name(seed, index));
         SolverState& s = solver_state;
         const double decided = std::uniform_real_distribution<double>(0.0, 0.8)(rng);
         const bool faithful = chance(rng, 0.7);  // cells of the board, or anything

@@ -141,8 +141,7 @@ TEST(Sat, AgreesWithBruteForceAcrossSearchesAndAddedClauses)
         std::mt19937_64 rng = case_rng(seed, i);
         Problem p = random_problem(rng);
         if (p.vars == 0) continue;
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": rows " +
-                     clue_text(p.rows) + "; columns " + clue_text(p.cols));
+        SCOPED_TRACE(case_name(seed, i) + ": rows " + clue_text(p.rows) + "; columns " + clue_text(p.cols));
         sat_reset();
         const bool fits = load(p);
         const std::vector<std::uint32_t> solutions = line_solutions(p);
@@ -235,7 +234,7 @@ TEST(Sat, EnumeratesEverySolutionWithItsTablesKeptSmall)
         for (auto& row : board)
             for (i32& v : row) v = chance(rng, density) ? CELL_FILLED : CELL_EMPTY;
         const Puzzle puzzle = clues_of(board, board);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(puzzle));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(puzzle));
         const PuzzleAnswer a = enumerate_solutions(puzzle);
         if (a.solutions > 100) continue;
         const std::int64_t before = solver_stats.reductions, rephases_before = solver_stats.rephases;

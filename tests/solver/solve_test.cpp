@@ -67,7 +67,7 @@ TEST(Solve, MatchesEnumerationOnRandomPuzzles)
             w = uniform(rng, 1, 6);
         } while (h * w > 30);
         const Puzzle p = random_puzzle(rng, h, w);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const PuzzleAnswer a = enumerate_solutions(p);
         check_solve(p, a);
         if (!a.sums_differ) check_stages(p, a);

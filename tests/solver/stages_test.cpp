@@ -253,8 +253,8 @@ TEST(PropagateRules, FirstProcessingFixesWhatTheExtremePlacementsAgreeOn)
             }
         set_line_states(LINE_SOLVED, LINE_SOLVED);
         (is_row ? solver_state.row_state : solver_state.col_state)[0] = LINE_PENDING;
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " +
-                     (is_row ? "row" : "column") + " clue " + clue_text({clue}) + ", cells " + cells_text(cells, n));
+        SCOPED_TRACE(case_name(seed, i) + ": " + (is_row ? "row" : "column") + " clue " + clue_text({clue}) +
+                     ", cells " + cells_text(cells, n));
 
         const LineAnswer placements = enumerate_placements(n, clue, cells);
         std::vector<int> expected;
@@ -459,7 +459,7 @@ TEST(Stages, AgreeWithEverySolutionOfRandomPuzzles)
     for (int i = 0; i < 2000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const Puzzle p = random_puzzle(rng, uniform(rng, 1, 7), uniform(rng, 1, 7));
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const PuzzleAnswer a = enumerate_solutions(p);
         const int h = a.height, w = a.width;
 

@@ -112,7 +112,7 @@ TEST(Uniqueness, GivesTheFullAnswersVerdictOnRandomPuzzles)
     for (int i = 0; i < 20000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const auto [h, w, p] = random_case(rng, 1, 12, 0.1, 0.9);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const Answer full = run(p, ENGINE_LEARNING, QUESTION_FULL);
         const int ch = solver_state.height, cw = solver_state.width;
         const Answer learning = run(p, ENGINE_LEARNING, QUESTION_UNIQUENESS);
@@ -170,7 +170,7 @@ TEST(Uniqueness, TheLastStageAloneGivesTheFullAnswersVerdict)
         // The run rules out unequal sums before any stage; the existence searches would have to
         // count to see it, which takes them exponentially long.
         if (total(p.rows) != total(p.cols)) continue;
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i) + ": " + describe(p));
+        SCOPED_TRACE(case_name(seed, i) + ": " + describe(p));
         const Answer full = last_stage(p, [] { learning_search(SolverOptions{}.walk_budget); });
         const int ch = solver_state.height, cw = solver_state.width;
         ASSERT_TRUE(answers_the_same_question(p, ch, cw, full, last_stage(p, learning_to_second))) << "learning";

@@ -164,7 +164,10 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
     write(odd, unique_non);
     const std::vector<std::string> inputs = {"drawing.pbm", "several.png", "none.non", "set.txt", odd};
     std::string arguments = "--json --svg pictures";
-    for (const auto& input : inputs) arguments += " " + quoted(input);
+    for (const auto& input : inputs) {
+        arguments += " ";  // appended in turn: gcc 12 warns of " " + string at -O3
+        arguments += quoted(input);
+    }
     const Output r = run(arguments);
     ASSERT_EQ(r.exit_code, 0) << r.err;
 

@@ -36,7 +36,7 @@ void bump_var(i32 v)
         for (i32 u = 0; u < S.num_vars; ++u) S.activity[u] *= 1e-100;
         S.var_inc *= 1e-100;
     }
-    heap_key_grown(S.order, v, S.activity);
+    heap_raise(S.order, v);
 }
 
 // ---- watched clauses --------------------------------------------------------
@@ -146,7 +146,7 @@ void cancel_until(i32 level, bool save_phase = true)
             S.lines[line].filled &= bit;
             S.lines[line].empty &= bit;
         }
-        if (S.decision[v]) heap_insert(S.order, v, S.activity);
+        if (S.decision[v]) heap_insert(S.order, v);
     }
     S.trail_size = S.trail_lim[level];
     S.qhead = S.trail_size;
@@ -582,7 +582,7 @@ inline bool branch_value(i32 v)
 i32 pop_open_var()
 {
     while (S.order.size > 0) {
-        const i32 v = heap_pop(S.order, S.activity);
+        const i32 v = heap_pop(S.order);
         if (S.value[2 * v] == 0 && S.decision[v]) return v;
     }
     return -1;
@@ -629,7 +629,7 @@ i32 lookahead(u32& conflict)
         }
     }
     for (i32 i = 0; i < n; ++i)
-        if (S.value[2 * tried[i]] == 0) heap_insert(S.order, tried[i], S.activity);
+        if (S.value[2 * tried[i]] == 0) heap_insert(S.order, tried[i]);
     return conflict == SAT_NO_CLAUSE && best >= 0 ? sat_lit(best, branch_value(best)) : -1;
 }
 
@@ -824,14 +824,14 @@ i32 sat_new_var()
     S.pos_of[v][0] = S.pos_of[v][1] = 0;
     S.level_stamp[v] = 0;
     S.level_stamp[v + 1] = 0;
-    heap_insert(S.order, v, S.activity);
+    heap_insert(S.order, v);
     return v;
 }
 
 void sat_set_decision(i32 var, bool branch)
 {
     S.decision[var] = branch ? 1 : 0;
-    if (branch && S.value[2 * var] == 0) heap_insert(S.order, var, S.activity);
+    if (branch && S.value[2 * var] == 0) heap_insert(S.order, var);
 }
 
 void sat_pin_phase(i32 var, bool pinned) { S.pinned[var] = pinned ? 1 : 0; }

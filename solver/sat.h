@@ -71,6 +71,11 @@ struct SatLineResult {
 };
 constexpr u32 SAT_LINE_CACHE_BITS = 14;
 
+// The order of the heap of variables: the more active first.
+struct SatMoreActive {
+    bool operator()(i32 a, i32 b) const;
+};
+
 struct SatState {
     i32 num_vars;
     bool ok;  // false once the constraints contradict each other without any assumption
@@ -90,7 +95,7 @@ struct SatState {
     double activity[SAT_MAX_VARS];
     double var_inc;
 
-    VarHeap<SAT_MAX_VARS> order;  // unassigned variables by activity
+    VarHeap<SAT_MAX_VARS, SatMoreActive> order;  // unassigned variables by activity
 
     i32 trail[SAT_MAX_VARS];           // assigned literals in order
     i32 trail_size;
@@ -149,6 +154,8 @@ struct SatState {
 };
 
 extern SatState sat_state;
+
+inline bool SatMoreActive::operator()(i32 a, i32 b) const { return sat_state.activity[a] > sat_state.activity[b]; }
 
 // The routines that add constraints return 1 for a contradiction and 0 otherwise, as the
 // line routines do: once they have returned 1, every search answers SAT_UNSATISFIABLE.

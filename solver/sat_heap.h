@@ -3,23 +3,23 @@
 
 #include "state.h"
 
-// Variables 0 to CAPACITY - 1, the one with the highest key on top; the keys (the solver's
-// activities) are passed to every operation that moves variables.
-template <i32 CAPACITY>
+// Variables 0 to CAPACITY - 1; Before{}(a, b) says whether a goes above b (for the solver, is
+// more active), so that the heap reads the keys where they are kept.
+template <i32 CAPACITY, class Before>
 struct VarHeap {
     i32 heap[CAPACITY];  // the variables in heap order
     i32 pos[CAPACITY];   // where each variable stands in heap, -1 when not in it
     i32 size;
 };
 
-// Moves the variable at index i up to its place, after its key has grown.
-template <i32 CAPACITY>
-void heap_up(VarHeap<CAPACITY>& h, i32 i, const double* key)
+// Moves the variable at index i up to its place, after it has come to go higher.
+template <i32 CAPACITY, class Before>
+void heap_up(VarHeap<CAPACITY, Before>& h, i32 i)
 {
     const i32 v = h.heap[i];
     while (i > 0) {
         const i32 parent = (i - 1) >> 1;
-        if (!(key[v] > key[h.heap[parent]])) break;
+        if (!Before{}(v, h.heap[parent])) break;
         h.heap[i] = h.heap[parent];
         h.pos[h.heap[i]] = i;
         i = parent;
@@ -28,15 +28,15 @@ void heap_up(VarHeap<CAPACITY>& h, i32 i, const double* key)
     h.pos[v] = i;
 }
 
-template <i32 CAPACITY>
-void heap_down(VarHeap<CAPACITY>& h, i32 i, const double* key)
+template <i32 CAPACITY, class Before>
+void heap_down(VarHeap<CAPACITY, Before>& h, i32 i)
 {
     const i32 v = h.heap[i];
     for (;;) {
         i32 child = 2 * i + 1;
         if (child >= h.size) break;
-        if (child + 1 < h.size && key[h.heap[child + 1]] > key[h.heap[child]]) ++child;
-        if (!(key[h.heap[child]] > key[v])) break;
+        if (child + 1 < h.size && Before{}(h.heap[child + 1], h.heap[child])) ++child;
+        if (!Before{}(h.heap[child], v)) break;
         h.heap[i] = h.heap[child];
         h.pos[h.heap[i]] = i;
         i = child;
@@ -46,26 +46,27 @@ void heap_down(VarHeap<CAPACITY>& h, i32 i, const double* key)
 }
 
 // Adds a variable that is not in the heap; one that is stays as it is.
-template <i32 CAPACITY>
-void heap_insert(VarHeap<CAPACITY>& h, i32 v, const double* key)
+template <i32 CAPACITY, class Before>
+void heap_insert(VarHeap<CAPACITY, Before>& h, i32 v)
 {
     if (h.pos[v] >= 0) return;
     h.heap[h.size] = v;
     h.pos[v] = h.size;
     ++h.size;
-    heap_up(h, h.pos[v], key);
+    heap_up(h, h.pos[v]);
 }
 
-// Puts a variable back in its place after its key has grown; one not in the heap stays out.
-template <i32 CAPACITY>
-void heap_key_grown(VarHeap<CAPACITY>& h, i32 v, const double* key)
+// Moves a variable up to its place after it has come to go higher (its activity grew); one
+// not in the heap stays out.
+template <i32 CAPACITY, class Before>
+void heap_raise(VarHeap<CAPACITY, Before>& h, i32 v)
 {
-    if (h.pos[v] >= 0) heap_up(h, h.pos[v], key);
+    if (h.pos[v] >= 0) heap_up(h, h.pos[v]);
 }
 
-// Takes the variable with the highest key off a heap that is not empty.
-template <i32 CAPACITY>
-i32 heap_pop(VarHeap<CAPACITY>& h, const double* key)
+// Takes the top variable off a heap that is not empty.
+template <i32 CAPACITY, class Before>
+i32 heap_pop(VarHeap<CAPACITY, Before>& h)
 {
     const i32 top = h.heap[0];
     h.pos[top] = -1;
@@ -73,7 +74,7 @@ i32 heap_pop(VarHeap<CAPACITY>& h, const double* key)
     if (h.size > 0) {
         h.heap[0] = h.heap[h.size];
         h.pos[h.heap[0]] = 0;
-        heap_down(h, 0, key);
+        heap_down(h, 0);
     }
     return top;
 }

@@ -219,7 +219,8 @@ void XmlReader::text(std::string_view s, int line)
     } else if (top == "line" || top == "clues") {
         const auto ink = std::find_if_not(s.begin(), s.end(), is_space);
         if (ink != s.end())
-            flag(line - static_cast<int>(std::count(ink, s.end(), '\n')), "text outside <count> in " + element(top));
+            flag(std::max(1, line - static_cast<int>(std::count(ink, s.end(), '\n'))),
+                 "text outside <count> in " + element(top));
     }
 }
 
@@ -329,12 +330,23 @@ void on_error(void* context, Error* error)
     xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
 }
 
+// libxml2 reads a lone CR as a line end, as XML has it, but does not count it as one; LF in
+// its place makes the line numbers those of every other reader.
+std::string with_lf_for_lone_cr(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n')) out[i] = '\n';
+    return out;
+}
+
 std::vector<ReadItem> XmlReader::run()
 {
     const int last = std::max(1, static_cast<int>(split_lines(text_).size()));
-    if (text_.size() > static_cast<std::size_t>(INT_MAX)) {
+    const std::string xml = with_lf_for_lone_cr(text_);
+    if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
         fault(1, "file too large for the XML reader");
-    } else if (xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(text_.data(), static_cast<int>(text_.size()))) {
+    } else if (xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size()))) {
         xmlSAXHandler events{};
         events.initialized = XML_SAX2_MAGIC;
         events.startElementNs = on_start;

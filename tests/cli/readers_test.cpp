@@ -423,6 +423,9 @@ TEST(XmlReader, ReportsEachFaultAtItsLine)
         {"second top element", "<puzzleset>\n</puzzleset>\n<puzzleset>\n</puzzleset>\n", 3, "Extra content"},
         {"unterminated CDATA", "<puzzle>\n<![CDATA[ 1", 2, "unterminated CDATA section"},
         {"undeclared entity", "<puzzle>\n<title>&nbsp;</title></puzzle>", 2, "Entity 'nbsp' not defined"},
+        {"lone CR line ends", "<puzzle>\r\r<clues type=\"rows\">\r1<line/></clues></puzzle>", 4, "text outside <count>"},
+        {"CRLF line ends", "<puzzle>\r\n\r\n<clues type=\"rows\">\r\n1<line/></clues></puzzle>", 4, "text outside <count>"},
+        {"lone CR before a fault", "<puzzle>\r\r<clues type=\"rows\">\r</line>", 4, "does not close <clues> of line 3"},
     });
 }
 

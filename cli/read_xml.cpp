@@ -68,6 +68,7 @@ private:
     std::optional<Draft> draft_;
     std::vector<ReadItem> items_;
 
+    void parse(const std::string& xml);
     void start_puzzle_element(std::string_view name, const std::vector<Attribute>& attributes, int line);
     void end_puzzle_element(std::string_view name, int line);
     void flag(int line, std::string what);
@@ -314,7 +315,7 @@ std::string fault_text(const xmlError& e)
     default:
         break;
     }
-    std::string_view message = view(reinterpret_cast<const xmlChar*>(e.message));
+    std::string_view message = e.message ? e.message : "";
     message = trim(message.substr(0, message.find('\n')));
     return "malformed XML: " + std::string(message);
 }
@@ -340,30 +341,32 @@ std::string with_lf_for_lone_cr(std::string_view text)
     return out;
 }
 
+// Hands the parser's events to this reader until the end of the file or the first fault.
+void XmlReader::parse(const std::string& xml)
+{
+    if (xml.size() > static_cast<std::size_t>(INT_MAX)) return fault(1, "file too large for the XML reader");
+    xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size()));
+    if (!parser) return fault(1, "the XML reader could not start");
+    xmlSAXHandler events{};
+    events.initialized = XML_SAX2_MAGIC;
+    events.startElementNs = on_start;
+    events.endElementNs = on_end;
+    events.characters = on_text;
+    events.ignorableWhitespace = on_text;
+    events.cdataBlock = on_text;
+    events.serror = on_error;
+    *parser->sax = events;
+    parser->_private = this;
+    xmlCtxtUseOptions(parser, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlParseDocument(parser);
+    if (parser->myDoc) xmlFreeDoc(parser->myDoc);  // the entities the DOCTYPE declares
+    xmlFreeParserCtxt(parser);
+}
+
 std::vector<ReadItem> XmlReader::run()
 {
     const int last = std::max(1, static_cast<int>(split_lines(text_).size()));
-    const std::string xml = with_lf_for_lone_cr(text_);
-    if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
-        fault(1, "file too large for the XML reader");
-    } else if (xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size()))) {
-        xmlSAXHandler events{};
-        events.initialized = XML_SAX2_MAGIC;
-        events.startElementNs = on_start;
-        events.endElementNs = on_end;
-        events.characters = on_text;
-        events.ignorableWhitespace = on_text;
-        events.cdataBlock = on_text;
-        events.serror = on_error;
-        *parser->sax = events;
-        parser->_private = this;
-        xmlCtxtUseOptions(parser, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-        xmlParseDocument(parser);
-        if (parser->myDoc) xmlFreeDoc(parser->myDoc);  // the entities the DOCTYPE declares
-        xmlFreeParserCtxt(parser);
-    } else {
-        fault(1, "the XML reader could not start");
-    }
+    parse(with_lf_for_lone_cr(text_));
     if (fault_) {
         // A fault at the end of the file is told on its last line, not on the empty one after.
         fault_->line = std::clamp(fault_->line.value_or(1), 1, last);

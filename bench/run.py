@@ -128,6 +128,26 @@ def tail_row(label, times, timeouts):
             f"max {sec(max(times) if times else 0.0)}; {over}; at the limit {timeouts}")
 
 
+PHASES = (("walk", "walk_queries", "walk_conflicts", "walk_us"),
+          ("sorting", "sorting_queries", "sorting_conflicts", "sorting_us"))
+
+
+def phase_text(results):
+    """Each phase's searches, conflicts and processor time summed over answered puzzles, and the
+    largest single search among them."""
+    done = [r for r in results if "walk_us" in r]
+    parts = []
+    for label, queries, conflicts, micros in PHASES:
+        parts.append(f"{label} {sum(int(r[queries]) for r in done)} searches, "
+                     f"{sum(int(r[conflicts]) for r in done)} conflicts, "
+                     f"{sec(sum(int(r[micros]) for r in done) / 1e6)} s")
+    if done:
+        big = max(done, key=lambda r: int(r["largest_search"]))
+        parts.append(f"largest search {big['largest_search']} conflicts, "
+                     f"{sec(int(big['largest_search_us']) / 1e6)} s ({big.get('bench_name', '?')})")
+    return "; ".join(parts)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__)
     ap.add_argument("sets", nargs="*", help="set folders (default: the sets that have peer figures)")
@@ -141,6 +161,9 @@ def main():
     ap.add_argument("--jobs", type=int, default=1, help="puzzles solved at once")
     ap.add_argument("--slowest", type=int, default=3, help="slowest puzzles named per set")
     ap.add_argument("--csv", help="write every puzzle's figures to this file")
+    ap.add_argument("--stats", action="store_true",
+                    help="split the learning engine's work into the walk to the first solution and "
+                         "the sorting of the cells that vary, per set and for its slowest puzzles")
     ap.add_argument("--engine", default="learning", help="the engine timed: learning or exhaustive")
     ap.add_argument("--uniqueness", action="store_true",
                     help="ask only whether each puzzle has one solution, the peers' question")
@@ -154,7 +177,7 @@ def main():
     sets = [n for n in names if os.path.isdir(os.path.join(args.puzzles, n))]
 
     rows = []
-    every_time, every_timeout = [], 0
+    every_time, every_timeout, every_result, sets_run = [], 0, [], 0
     question = ("the peers' question: none, one or several" if args.uniqueness else
                 "ours the full answer, theirs only none, one or several")
     print(f"{'set':<22} {'n':>5} {'uniq':>5} {'none':>5} {'sev':>5} {'t/o':>4} {'total s':>9} "
@@ -187,6 +210,8 @@ def main():
                   f"{len(both)} answered by both, {len(differ)} differently"
                   + (f" ({', '.join(differ[:10])})" if differ else "")
                   + f"; median time ratio {other}/{args.engine} {sec(ratio)}")
+        for (name, _, _), res in zip(puzzles, results):
+            res["bench_name"] = f"{set_name} {name}"
         ours = {}
         counts = {"unique": 0, "no solution": 0, "several solutions": 0, "timeout": 0, "error": 0}
         calls = 0
@@ -221,12 +246,22 @@ def main():
         worst = sorted(ours.items(), key=lambda kv: -kv[1])[: args.slowest]
         print("    slowest: " + ", ".join(f"{name} {sec(s)} s" for name, s in worst))
         print(tail_row("tail", list(ours.values()), counts["timeout"]))
+        if args.stats:
+            print("    phases: " + phase_text(results))
+            by_name = {name: res for (name, _, _), res in zip(puzzles, results)}
+            for name, _ in worst:
+                print(f"      {name}: " + (phase_text([by_name[name]]) if "walk_us" in by_name[name]
+                                          else by_name[name]["verdict"]))
+            every_result.extend(results)
         every_time.extend(ours.values())
+        sets_run += 1
         every_timeout += counts["timeout"]
         sys.stdout.flush()
 
-    if len(sets) > 1:
-        print(tail_row(f"all {len(sets)} sets", every_time, every_timeout))
+    if sets_run > 1:
+        print(tail_row(f"all {sets_run} sets", every_time, every_timeout))
+        if args.stats:
+            print("    phases: " + phase_text(every_result))
 
     if args.csv:
         with open(args.csv, "w", newline="") as f:

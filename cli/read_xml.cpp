@@ -1,10 +1,16 @@
-// Reader for webpbn XML puzzles, black and white only; a small scanner, no XML library.
+// Reader for webpbn XML puzzles, black and white only, over libxml2's SAX parser.
 //
-// Tags must nest properly and the file must not end inside an element, so that a cut-off
-// file is never taken for a smaller puzzle. Elements other than puzzle, color, clues, line
-// and count are skipped with their content; comments, processing instructions, DOCTYPE and
-// CDATA are understood. Entities are not expanded.
+// The file is read as it comes: the puzzles before a fault in the XML are kept, and the one
+// the fault cuts off is refused, so that a cut-off file is never taken for a smaller puzzle.
+// Elements other than puzzle, color, clues, line and count are skipped with their content.
+// Nothing is fetched: the DTD that a DOCTYPE names (webpbn's files name one) is not read, no
+// entity outside the file is loaded, and libxml2 is told not to use the network.
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/SAX2.h>
+
 #include <algorithm>
+#include <climits>
 
 #include "readers.h"
 #include "state.h"
@@ -20,7 +26,7 @@ struct Attribute {
 };
 
 struct Open {
-    std::string_view name;
+    std::string name;
     int line;
 };
 
@@ -40,40 +46,35 @@ struct Draft {
     std::string count_text;
 };
 
+// The puzzles of one file, built from the parser's events in file order.
 class XmlReader {
 public:
     XmlReader(std::string_view text, const std::string& file) : text_(text), file_(file) {}
 
     std::vector<ReadItem> run();
 
+    // ---- the parser's events
+    void start(std::string name, const std::vector<Attribute>& attributes, int line);
+    void end(int line);
+    void text(std::string_view s, int line);
+    void fault(int line, std::string what);
+    bool stopped() const { return fault_.has_value(); }
+
 private:
     std::string_view text_;
     const std::string& file_;
-    std::size_t pos_ = 0;
-    int line_ = 1;
     std::vector<Open> stack_;
+    std::optional<ReadError> fault_;  // what stopped the parser
     std::optional<Draft> draft_;
     std::vector<ReadItem> items_;
 
-    void advance_to(std::size_t to);
-    bool at(std::string_view s) const { return text_.substr(pos_, s.size()) == s; }
-    std::optional<std::string> skip_past(std::string_view end, const char* what);
-    std::optional<std::string> skip_declaration();
-    std::optional<std::string> read_tag();
-
-    void start(std::string_view name, const std::vector<Attribute>& attributes, int line);
-    void end(std::string_view name, int line);
-    void text(std::string_view s, int line);
+    void parse(const std::string& xml);
+    void start_puzzle_element(std::string_view name, const std::vector<Attribute>& attributes, int line);
+    void end_puzzle_element(std::string_view name, int line);
     void flag(int line, std::string what);
     void finish_draft();
     bool inside(std::string_view name) const;
 };
-
-bool is_name_char(char ch)
-{
-    return !(ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '/' || ch == '>' ||
-             ch == '<' || ch == '=' || ch == '"' || ch == '\'');
-}
 
 bool is_space(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'; }
 
@@ -85,106 +86,24 @@ std::string element(std::string_view name)
     return tag;
 }
 
-void XmlReader::advance_to(std::size_t to)
+void XmlReader::start(std::string name, const std::vector<Attribute>& attributes, int line)
 {
-    for (; pos_ < to; ++pos_) {
-        const char ch = text_[pos_];
-        if (ch == '\n') ++line_;
-        else if (ch == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')) ++line_;
-    }
+    if (stack_.size() == MAX_DEPTH) return fault(line, "elements nested too deep");
+    start_puzzle_element(name, attributes, line);
+    stack_.push_back({std::move(name), line});
 }
 
-std::optional<std::string> XmlReader::skip_past(std::string_view end, const char* what)
+void XmlReader::end(int line)
 {
-    const std::size_t found = text_.find(end, pos_);
-    if (found == std::string_view::npos) return std::string("unterminated ") + what;
-    advance_to(found + end.size());
-    return std::nullopt;
+    if (stack_.empty()) return;
+    const std::string name = std::move(stack_.back().name);
+    stack_.pop_back();
+    end_puzzle_element(name, line);
 }
 
-// <!DOCTYPE ...> and the like, with an internal subset in brackets and quoted strings.
-std::optional<std::string> XmlReader::skip_declaration()
+void XmlReader::fault(int line, std::string what)
 {
-    int brackets = 0;
-    char quote_char = 0;
-    for (std::size_t i = pos_ + 2; i < text_.size(); ++i) {
-        const char ch = text_[i];
-        if (quote_char) {
-            if (ch == quote_char) quote_char = 0;
-        } else if (ch == '"' || ch == '\'') {
-            quote_char = ch;
-        } else if (ch == '[') {
-            ++brackets;
-        } else if (ch == ']') {
-            --brackets;
-        } else if (ch == '>' && brackets <= 0) {
-            advance_to(i + 1);
-            return std::nullopt;
-        }
-    }
-    return std::string("unterminated <! declaration");
-}
-
-std::optional<std::string> XmlReader::read_tag()
-{
-    const int line = line_;
-    std::size_t i = pos_ + 1;
-    const bool closing = i < text_.size() && text_[i] == '/';
-    if (closing) ++i;
-    const std::size_t name_start = i;
-    while (i < text_.size() && is_name_char(text_[i])) ++i;
-    const std::string_view name = text_.substr(name_start, i - name_start);
-    if (name.empty()) return std::string("malformed tag");
-
-    std::vector<Attribute> attributes;
-    bool self_closing = false;
-    while (true) {
-        while (i < text_.size() && is_space(text_[i])) ++i;
-        if (i >= text_.size()) return "unterminated tag " + element(name);
-        const char ch = text_[i];
-        if (ch == '>') break;
-        if (ch == '/' && !closing && i + 1 < text_.size() && text_[i + 1] == '>') {
-            self_closing = true;
-            ++i;
-            break;
-        }
-        if (closing) return "malformed closing tag </" + std::string(name) + ">";
-        const std::size_t attr_start = i;
-        while (i < text_.size() && is_name_char(text_[i])) ++i;
-        const std::string_view attr = text_.substr(attr_start, i - attr_start);
-        while (i < text_.size() && is_space(text_[i])) ++i;
-        if (attr.empty() || i >= text_.size() || text_[i] != '=')
-            return "malformed attribute in " + element(name);
-        ++i;
-        while (i < text_.size() && is_space(text_[i])) ++i;
-        if (i >= text_.size() || (text_[i] != '"' && text_[i] != '\''))
-            return "attribute value without quotes in " + element(name);
-        const char q = text_[i];
-        const std::size_t value_end = text_.find(q, i + 1);
-        if (value_end == std::string_view::npos) return "unterminated attribute in " + element(name);
-        attributes.push_back({attr, text_.substr(i + 1, value_end - i - 1)});
-        i = value_end + 1;
-    }
-    advance_to(i + 1);
-
-    if (closing) {
-        if (stack_.empty()) return "</" + std::string(name) + "> closes nothing";
-        const Open top = stack_.back();
-        if (top.name != name)
-            return "</" + std::string(name) + "> does not close " + element(top.name) +
-                   " of line " + std::to_string(top.line);
-        stack_.pop_back();
-        end(name, line);
-        return std::nullopt;
-    }
-    if (stack_.size() == MAX_DEPTH) return std::string("elements nested too deep");
-    start(name, attributes, line);
-    if (self_closing) {
-        end(name, line);
-    } else {
-        stack_.push_back({name, line});
-    }
-    return std::nullopt;
+    if (!fault_) fault_ = ReadError{line, std::move(what)};
 }
 
 bool XmlReader::inside(std::string_view name) const
@@ -199,7 +118,7 @@ void XmlReader::flag(int line, std::string what)
     if (draft_ && !draft_->error) draft_->error = ReadError{line, std::move(what)};
 }
 
-void XmlReader::start(std::string_view name, const std::vector<Attribute>& attributes, int line)
+void XmlReader::start_puzzle_element(std::string_view name, const std::vector<Attribute>& attributes, int line)
 {
     const auto attribute = [&](std::string_view key) -> std::optional<std::string_view> {
         for (const Attribute& a : attributes)
@@ -265,7 +184,7 @@ void XmlReader::start(std::string_view name, const std::vector<Attribute>& attri
     }
 }
 
-void XmlReader::end(std::string_view name, int line)
+void XmlReader::end_puzzle_element(std::string_view name, int line)
 {
     if (name == "puzzle") {
         if (draft_) finish_draft();
@@ -291,6 +210,7 @@ void XmlReader::end(std::string_view name, int line)
     }
 }
 
+// line: where the parser stands after s, at its end.
 void XmlReader::text(std::string_view s, int line)
 {
     if (!draft_ || draft_->error || stack_.empty()) return;
@@ -298,9 +218,10 @@ void XmlReader::text(std::string_view s, int line)
     if (top == "count") {
         draft_->count_text.append(s);
     } else if (top == "line" || top == "clues") {
-        for (const char ch : s)
-            if (!is_space(ch))
-                return flag(line, "text outside <count> in " + element(top));
+        const auto ink = std::find_if_not(s.begin(), s.end(), is_space);
+        if (ink != s.end())
+            flag(std::max(1, line - static_cast<int>(std::count(ink, s.end(), '\n'))),
+                 "text outside <count> in " + element(top));
     }
 }
 
@@ -326,47 +247,131 @@ void XmlReader::finish_draft()
     draft_.reset();
 }
 
+// ---- libxml2 --------------------------------------------------------------------------
+
+std::string_view view(const xmlChar* s)
+{
+    return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
+}
+
+XmlReader& reader_of(void* context)
+{
+    return *static_cast<XmlReader*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+}
+
+int line_of(void* context)
+{
+    return xmlSAX2GetLineNumber(context);
+}
+
+void on_start(void* context, const xmlChar* local_name, const xmlChar* prefix, const xmlChar*, int,
+              const xmlChar**, int attribute_count, int, const xmlChar** attributes)
+{
+    XmlReader& reader = reader_of(context);
+    std::string name(view(prefix));
+    if (!name.empty()) name += ':';
+    name += view(local_name);
+    std::vector<Attribute> list;
+    for (int i = 0; i < attribute_count; ++i) {
+        const xmlChar* const* a = attributes + 5 * i;  // name, prefix, URI, value, end of value
+        const char* value = reinterpret_cast<const char*>(a[3]);
+        list.push_back({view(a[0]), std::string_view(value, static_cast<std::size_t>(a[4] - a[3]))});
+    }
+    reader.start(std::move(name), list, line_of(context));
+    if (reader.stopped()) xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void on_end(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    reader_of(context).end(line_of(context));
+}
+
+void on_text(void* context, const xmlChar* s, int length)
+{
+    reader_of(context).text({reinterpret_cast<const char*>(s), static_cast<std::size_t>(length)},
+                            line_of(context));
+}
+
+// libxml2's words for a fault, or the reader's own where the fault names what it needs.
+std::string fault_text(const xmlError& e)
+{
+    const auto name = [](const char* s) { return element(s ? s : ""); };
+    switch (e.code) {
+    case XML_ERR_TAG_NAME_MISMATCH:
+        return "</" + std::string(e.str2 ? e.str2 : "") + "> does not close " + name(e.str1) +
+               " of line " + std::to_string(e.int1);
+    case XML_ERR_TAG_NOT_FINISHED:
+        return "end of file inside " + name(e.str1) + " of line " + std::to_string(e.int1);
+    case XML_ERR_GT_REQUIRED:
+        return "unterminated tag " + name(e.str1);
+    case XML_ERR_COMMENT_NOT_FINISHED:
+        return "unterminated comment";
+    case XML_ERR_CDATA_NOT_FINISHED:
+        return "unterminated CDATA section";
+    case XML_ERR_PI_NOT_FINISHED:
+        return "unterminated processing instruction";
+    case XML_ERR_ATTRIBUTE_NOT_STARTED:
+        return "attribute value without quotes";
+    default:
+        break;
+    }
+    std::string_view message = e.message ? e.message : "";
+    message = trim(message.substr(0, message.find('\n')));
+    return "malformed XML: " + std::string(message);
+}
+
+// Takes the first fault that stops libxml2 and stops the parser there; warnings and the
+// errors it reads on from (such as an undeclared namespace prefix) are passed over.
+// (Error is const in the newer libxml2 and not in the older.)
+template <typename Error>
+void on_error(void* context, Error* error)
+{
+    if (!error || error->level != XML_ERR_FATAL) return;
+    reader_of(context).fault(error->line, fault_text(*error));
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+}
+
+// libxml2 reads a lone CR as a line end, as XML has it, but does not count it as one; LF in
+// its place makes the line numbers those of every other reader.
+std::string with_lf_for_lone_cr(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n')) out[i] = '\n';
+    return out;
+}
+
+// Hands the parser's events to this reader until the end of the file or the first fault.
+void XmlReader::parse(const std::string& xml)
+{
+    if (xml.size() > static_cast<std::size_t>(INT_MAX)) return fault(1, "file too large for the XML reader");
+    xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size()));
+    if (!parser) return fault(1, "the XML reader could not start");
+    xmlSAXHandler events{};
+    events.initialized = XML_SAX2_MAGIC;
+    events.startElementNs = on_start;
+    events.endElementNs = on_end;
+    events.characters = on_text;
+    events.ignorableWhitespace = on_text;
+    events.cdataBlock = on_text;
+    events.serror = on_error;
+    *parser->sax = events;
+    parser->_private = this;
+    xmlCtxtUseOptions(parser, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlParseDocument(parser);
+    if (parser->myDoc) xmlFreeDoc(parser->myDoc);  // the entities the DOCTYPE declares
+    xmlFreeParserCtxt(parser);
+}
+
 std::vector<ReadItem> XmlReader::run()
 {
-    std::optional<std::string> fatal;
-    while (pos_ < text_.size() && !fatal) {
-        const std::size_t lt = text_.find('<', pos_);
-        if (lt != pos_) {
-            const int line = line_;
-            const std::size_t stop = lt == std::string_view::npos ? text_.size() : lt;
-            const std::string_view chunk = text_.substr(pos_, stop - pos_);
-            advance_to(stop);
-            text(chunk, line);
-            continue;
-        }
-        const int line = line_;
-        if (at("<!--")) {
-            fatal = skip_past("-->", "comment");
-        } else if (at("<![CDATA[")) {
-            const std::size_t begin = pos_ + 9;
-            fatal = skip_past("]]>", "CDATA section");
-            if (!fatal) text(text_.substr(begin, pos_ - 3 - begin), line);
-        } else if (at("<?")) {
-            fatal = skip_past("?>", "processing instruction");
-        } else if (at("<!")) {
-            fatal = skip_declaration();
-        } else {
-            fatal = read_tag();
-        }
-        if (fatal) {
-            const ReadError error{line, *fatal};
-            if (draft_ && !draft_->error) draft_->error = error;
-            if (!draft_) items_.emplace_back(error);
-        }
-    }
-    const bool ends_line = !text_.empty() && (text_.back() == '\n' || text_.back() == '\r');
-    const int last = std::max(1, line_ - (ends_line ? 1 : 0));
-    if (!fatal && !stack_.empty()) {
-        const Open& top = stack_.back();
-        const ReadError error{last, "end of file inside " + element(top.name) + " of line " +
-                                        std::to_string(top.line)};
-        if (draft_ && !draft_->error) draft_->error = error;
-        if (!draft_) items_.emplace_back(error);
+    const int last = std::max(1, static_cast<int>(split_lines(text_).size()));
+    parse(with_lf_for_lone_cr(text_));
+    if (fault_) {
+        // A fault at the end of the file is told on its last line, not on the empty one after.
+        fault_->line = std::clamp(fault_->line.value_or(1), 1, last);
+        if (draft_ && !draft_->error) draft_->error = fault_;
+        if (!draft_) items_.emplace_back(*fault_);
     }
     if (draft_) finish_draft();
     if (items_.empty()) items_.emplace_back(ReadError{last, "no puzzle (no <clues> element)"});

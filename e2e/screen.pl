@@ -1,15 +1,16 @@
 #!/usr/bin/perl
-# Checks a screenshot of the program's client area (a binary PPM, 761 x 761) against what
-# the screen should show. Prints what it found; exits 1 when a check fails.
-#   screen.pl size SHOT
-#   screen.pl clues SHOT CLUES          every clue cell has ink exactly when its entry is not 0
-#   screen.pl blank-clues SHOT          no clue cell has ink
-#   screen.pl status SHOT none|black|red
-#   screen.pl sums SHOT                 both sums show red ink
-#   screen.pl picture SHOT CLUES        the result grid shows a solution of the clues
-#   screen.pl marks SHOT R,C,MARK...    these result marks, every other cell white
-#   screen.pl result SHOT MARKS         every result mark as MARKS lists them ("marks R" and 25)
-#   screen.pl same-text SHOT X0,Y0,X1,Y1 SHOT X0,Y0,X1,Y1
+# Checks a screenshot of the program's client area (a binary PPM) against what the screen
+# should show, at the places that PLACES lists (the program's layout, as layout_places prints
+# it). Prints what it found; exits 1 when a check fails.
+#   screen.pl PLACES size SHOT
+#   screen.pl PLACES clues SHOT CLUES          every clue cell has ink exactly when its entry is not 0
+#   screen.pl PLACES blank-clues SHOT          no clue cell has ink
+#   screen.pl PLACES status SHOT none|black|red
+#   screen.pl PLACES sums SHOT                 both sums show red ink
+#   screen.pl PLACES picture SHOT CLUES        the result grid shows a solution of the clues
+#   screen.pl PLACES marks SHOT R,C,MARK...    these result marks, every other cell white
+#   screen.pl PLACES result SHOT MARKS         every result mark as MARKS lists them ("marks R" and 25)
+#   screen.pl PLACES same-text SHOT X0,Y0,X1,Y1 SHOT X0,Y0,X1,Y1
 # CLUES holds lines "row R" or "col C" followed by the 13 slot entries.
 use strict;
 use warnings;
@@ -21,6 +22,27 @@ my %rgb = (
 my $failed = 0;
 
 sub fail { print "FAIL: @_\n"; $failed = 1; }
+
+# The places by name ("button 0", "slot col 3 12", "result 2 5", ...): [left, top, right,
+# bottom], the right and bottom edges left out.
+my %place;
+
+sub load_places {
+    my ($file) = @_;
+    open(my $fh, '<', $file) or die "$file: $!\n";
+    while (<$fh>) {
+        my @f = split;
+        next unless @f > 4;
+        $place{join(' ', @f[0 .. $#f - 4])} = [@f[-4 .. -1]];
+    }
+    close($fh);
+    die "$file: no places\n" unless %place;
+}
+
+sub place {
+    my ($name) = @_;
+    return $place{$name} // die "no place named '$name'\n";
+}
 
 sub load {
     my ($file) = @_;
@@ -74,41 +96,33 @@ sub read_clues {
     return (\%row, \%col);
 }
 
-# The entry shown in clue cell (cx, cy), as the bands map them.
-sub entry_at {
-    my ($row, $col, $cx, $cy) = @_;
-    return $cy < 13 ? $col->{$cx - 12}[$cy] : $row->{$cy - 12}[$cx];
+# The clue slots: [kind, line, slot], kind "row" or "col", slot 12 next to the grid.
+sub slots {
+    return map { [(split ' ')[1 .. 3]] } grep { /^slot / } sort keys %place;
 }
 
-sub band_cells {
-    my @cells;
-    for my $cx (13 .. 37) { push @cells, [$cx, $_] for 0 .. 12; }
-    for my $cy (13 .. 37) { push @cells, [$_, $cy] for 0 .. 12; }
-    return @cells;
-}
-
-sub cell_ink {
-    my ($img, $cx, $cy) = @_;
-    my ($x, $y) = (20 * $cx, 20 * $cy);
-    my $bg = px($img, $x + 1, $y + 1);
-    fail("clue cell $cx,$cy has background $bg") unless $bg eq $rgb{clue} || $bg eq $rgb{cursor};
-    return (ink_count($img, $x + 1, $y + 1, $x + 19, $y + 19, $bg), $bg);
+sub slot_ink {
+    my ($img, $kind, $line, $slot) = @_;
+    my ($x0, $y0, $x1, $y1) = @{ place("slot $kind $line $slot") };
+    my $bg = px($img, $x0, $y0);
+    fail("clue slot $kind $line $slot has background $bg") unless $bg eq $rgb{clue} || $bg eq $rgb{cursor};
+    return (ink_count($img, $x0, $y0, $x1 - 1, $y1 - 1, $bg), $bg);
 }
 
 sub check_clues {
     my ($img, $file) = @_;
     my ($row, $col) = read_clues($file);
     my ($numbers, $cursor) = (0, 0);
-    for my $cell (band_cells()) {
-        my ($cx, $cy) = @$cell;
-        my $entry = entry_at($row, $col, $cx, $cy);
-        my ($ink, $bg) = cell_ink($img, $cx, $cy);
+    for my $s (slots()) {
+        my ($kind, $line, $slot) = @$s;
+        my $entry = ($kind eq 'row' ? $row : $col)->{$line}[$slot];
+        my ($ink, $bg) = slot_ink($img, @$s);
         ++$cursor if $bg eq $rgb{cursor};
         if ($entry > 0) {
             ++$numbers;
-            fail("clue cell $cx,$cy should show $entry") unless $ink > 0;
+            fail("clue slot @$s should show $entry") unless $ink > 0;
         } else {
-            fail("clue cell $cx,$cy should be empty, has $ink ink pixels") if $ink > 0;
+            fail("clue slot @$s should be empty, has $ink ink pixels") if $ink > 0;
         }
     }
     fail("$cursor cursor cells") unless $cursor == 1;
@@ -117,21 +131,28 @@ sub check_clues {
 
 sub check_blank_clues {
     my ($img) = @_;
-    for my $cell (band_cells()) {
-        my ($ink) = cell_ink($img, @$cell);
-        fail("clue cell @$cell still shows ink") if $ink > 0;
+    my @slots = slots();
+    for my $s (@slots) {
+        my ($ink) = slot_ink($img, @$s);
+        fail("clue slot @$s still shows ink") if $ink > 0;
     }
-    print "clues: all 650 clue cells empty\n";
+    printf "clues: all %d clue cells empty\n", scalar @slots;
 }
 
-sub face { my ($img) = @_; return px($img, 3, 3); }
+# The button face colour, from inside the empty button.
+sub face {
+    my ($img) = @_;
+    my ($x, $y) = @{ place('button 0') };
+    return px($img, $x + 3, $y + 3);
+}
 
 sub check_status {
     my ($img, $want) = @_;
     my $face = face($img);
+    my ($x0, $y0, $x1, $y1) = @{ place('status') };
     my ($black, $red, $other, $pure) = (0, 0, 0, 0);
-    for my $y (222 .. 259) {
-        for my $x (0 .. 155) {
+    for my $y ($y0 .. $y1 - 1) {
+        for my $x ($x0 .. $x1 - 1) {
             my $c = px($img, $x, $y);
             next if $c eq $face;
             if (is_black_ink($c, $face)) { ++$black; }
@@ -155,10 +176,11 @@ sub check_status {
 sub check_sums {
     my ($img) = @_;
     my $face = face($img);
-    for my $line ([222, 241, 'column'], [242, 259, 'row']) {
+    for my $line (['column-sum', 'column'], ['row-sum', 'row']) {
+        my ($x0, $y0, $x1, $y1) = @{ place($line->[0]) };
         my ($red, $other, $left, $right) = (0, 0, 999, -1);
-        for my $y ($line->[0] .. $line->[1]) {
-            for my $x (156 .. 259) {
+        for my $y ($y0 .. $y1 - 1) {
+            for my $x ($x0 .. $x1 - 1) {
                 my $c = px($img, $x, $y);
                 next if $c eq $face;
                 if (is_red_ink($c, $face)) { ++$red; } else { ++$other; }
@@ -166,29 +188,34 @@ sub check_sums {
                 $right = $x if $x > $right;
             }
         }
-        print "sums: $line->[2] total drawn in red from x $left to $right\n";
-        fail("$line->[2] total not drawn in red") unless $red > 0 && $other == 0;
+        print "sums: $line->[1] total drawn in red from x $left to $right\n";
+        fail("$line->[1] total not drawn in red") unless $red > 0 && $other == 0;
     }
 }
 
-# Result mark of puzzle cell (r, c): 0 to 4 as drawn, '?' for anything else.
+# Result mark of puzzle cell (r, c): 0 to 4 as drawn, '?' for anything else. A cell of n x n
+# pixels: a black cross has 2n - 1 pixels, the red cross 2(n - 3) - 1, the red square leaves
+# a white margin of one pixel.
 sub mark_at {
     my ($img, $r, $c) = @_;
-    my ($x, $y) = (241 + 20 * $c, 241 + 20 * $r);
+    my ($x, $y, $x1) = @{ place("result $r $c") };
+    my $n = $x1 - $x;
+    my $mid = int($n / 2);
     my %seen;
-    for my $dy (0 .. 18) {
-        for my $dx (0 .. 18) { $seen{px($img, $x + $dx, $y + $dy)}++; }
+    for my $dy (0 .. $n - 1) {
+        for my $dx (0 .. $n - 1) { $seen{px($img, $x + $dx, $y + $dy)}++; }
     }
-    return 0 if ($seen{$rgb{white}} // 0) == 361;
-    return 2 if ($seen{$rgb{black}} // 0) == 361;
+    return 0 if ($seen{$rgb{white}} // 0) == $n * $n;
+    return 2 if ($seen{$rgb{black}} // 0) == $n * $n;
     my $corner = px($img, $x, $y);
-    my $centre = px($img, $x + 9, $y + 9);
-    my $top = px($img, $x + 9, $y + 1);
+    my $centre = px($img, $x + $mid, $y + $mid);
+    my $top = px($img, $x + $mid, $y + 1);
     return 1 if $corner eq $rgb{black} && $centre eq $rgb{black} && $top eq $rgb{white}
-        && ($seen{$rgb{black}} // 0) == 37;
+        && ($seen{$rgb{black}} // 0) == 2 * $n - 1;
     return 3 if $corner eq $rgb{white} && px($img, $x + 1, $y + 1) eq $rgb{red} && $centre eq $rgb{red}
-        && $top eq $rgb{white} && ($seen{$rgb{red}} // 0) == 31;
-    return 4 if $corner eq $rgb{white} && ($seen{$rgb{red}} // 0) == 289 && ($seen{$rgb{white}} // 0) == 72;
+        && $top eq $rgb{white} && ($seen{$rgb{red}} // 0) == 2 * ($n - 3) - 1;
+    return 4 if $corner eq $rgb{white} && ($seen{$rgb{red}} // 0) == ($n - 2) * ($n - 2)
+        && ($seen{$rgb{white}} // 0) == $n * $n - ($n - 2) * ($n - 2);
     return '?';
 }
 
@@ -258,7 +285,7 @@ sub check_marks {
 sub check_result {
     my ($img, $file) = @_;
     open(my $fh, '<', $file) or die "$file: $!\n";
-    my ($rows, %count, $wrong) = (0, (), 0);
+    my ($rows, $wrong, %count) = (0, 0);
     while (<$fh>) {
         my ($kind, $r, @marks) = split;
         next unless defined $kind && $kind eq 'marks';
@@ -301,7 +328,8 @@ sub ink_shape {
     return $shape;
 }
 
-my $command = shift // die "usage: screen.pl COMMAND SHOT ...\n";
+load_places(shift // die "usage: screen.pl PLACES COMMAND SHOT ...\n");
+my $command = shift // die "usage: screen.pl PLACES COMMAND SHOT ...\n";
 my $img = load(shift // die "no screenshot\n");
 if ($command eq 'size') {
     print "$img->{w} $img->{h}\n";

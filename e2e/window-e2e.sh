@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of the real program under Wine: start it, read its window from screenshots,
-# drive it with xdotool as a user would, close it and check its exit code.
-#   window-e2e.sh PROGRAM SAMPLE_CLUES_PROGRAM WINE_RUNNER LARGE_PUZZLE_PROGRAM
+# drive it with xdotool as a user would, close it and check its exit code. Every place it
+# clicks or reads is one that LAYOUT_PLACES_PROGRAM prints from the program's layout.
+#   window-e2e.sh PROGRAM SAMPLE_CLUES_PROGRAM WINE_RUNNER LARGE_PUZZLE_PROGRAM LAYOUT_PLACES_PROGRAM
 # Needs the DISPLAY (an X server without a window manager) and the WINEPREFIX that
 # scripts/test-windows.sh provides; without them it is skipped (exit 77).
 set -euo pipefail
@@ -9,8 +10,9 @@ program=$1
 sample_clues=$2
 wine_run=$3
 large_puzzle=$4
+layout_places=$5
 here=$(cd "$(dirname "$0")" && pwd)
-screen() { perl "$here/screen.pl" "$@"; }
+screen() { perl "$here/screen.pl" "$work/places.txt" "$@"; }
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   echo "skipped: needs DISPLAY and WINEPREFIX (run scripts/test-windows.sh)"
@@ -30,12 +32,36 @@ trap cleanup EXIT
 
 step() { echo "== $*"; }
 
+# The layout's places by name ("button 27", "slot col 2 12", ...): left top right bottom.
+declare -A place
+read_places() {
+  local fields n
+  while read -r -a fields; do
+    n=${#fields[@]}
+    place["${fields[*]:0:n-4}"]="${fields[*]:n-4}"
+  done <"$work/places.txt"
+}
+
+centre() {  # centre NAME...: the middle pixel of a place, "X Y"
+  local box
+  read -r -a box <<<"${place["$*"]:?no place named $*}"
+  echo "$(((box[0] + box[2]) / 2)) $(((box[1] + box[3]) / 2))"
+}
+
+area() {  # area NAME...: a place's pixels for screen.pl, "X0,Y0,X1,Y1" with the last ones in
+  local box
+  read -r -a box <<<"${place["$*"]:?no place named $*}"
+  echo "${box[0]},${box[1]},$((box[2] - 1)),$((box[3] - 1))"
+}
+
 shot() {  # shot NAME: the client area as $work/NAME.ppm
   import -window "$window" -depth 8 "ppm:$work/$1.ppm"
 }
 
-click() {  # click X Y, in client pixels
-  xdotool mousemove --window "$window" "$1" "$2" click 1
+click() {  # click NAME...: the middle of a place
+  local x y
+  read -r x y <<<"$(centre "$@")"
+  xdotool mousemove --window "$window" "$x" "$y" click 1
   sleep 0.3
 }
 
@@ -50,17 +76,15 @@ keys() {  # keys KEY...
 # Clicks the clue slot next to the grid of a column ("col C") or a row ("row R"), then the value
 # buttons of its numbers, the last first, as the cursor steps away from the grid after each.
 enter_line() {
-  local kind=$1 line=$2 args=() v k
+  local kind=$1 line=$2 args=() v k x y
   shift 2
-  if [ "$kind" = col ]; then
-    args+=(mousemove --window "$window" $((20 * (12 + line) + 10)) 250 click 1 sleep 0.03)
-  else
-    args+=(mousemove --window "$window" 250 $((20 * (12 + line) + 10)) click 1 sleep 0.03)
-  fi
+  read -r x y <<<"$(centre slot "$kind" "$line" 12)"
+  args+=(mousemove --window "$window" "$x" "$y" click 1 sleep 0.03)
   for ((k = $#; k >= 1; --k)); do
     v=${!k}
     [ "$v" -eq 0 ] && continue
-    args+=(mousemove --window "$window" $(((v % 5) * 52 + 26)) $(((v / 5) * 37 + 18)) click 1 sleep 0.03)
+    read -r x y <<<"$(centre button "$v")"
+    args+=(mousemove --window "$window" "$x" "$y" click 1 sleep 0.03)
   done
   xdotool "${args[@]}"
 }
@@ -83,6 +107,8 @@ wait_for() {
 }
 
 "$wine_run" "$sample_clues" >"$work/sample.txt"
+"$wine_run" "$layout_places" >"$work/places.txt"
+read_places
 
 step "start the program"
 # Wine's loader now and then dies silently before the program starts (see wine-run.sh):
@@ -107,9 +133,15 @@ done
   cat "$work/program.log"
   exit 1
 }
-geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+# The window can be found before the size it gives itself while it is created has reached X.
+client=$(awk '$1 == "client" { print $4 - $2 "x" $5 - $3 }' "$work/places.txt")
+for i in $(seq 40); do
+  geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+  [ "$geometry" = "$client" ] && break
+  sleep 0.25
+done
 echo "window $window, client area $geometry"
-[ "$geometry" = 761x761 ] || { echo "FAIL: client area $geometry, not 761x761"; exit 1; }
+[ "$geometry" = "$client" ] || { echo "FAIL: client area $geometry, not $client"; exit 1; }
 
 step "the sample puzzle, both sums 38"
 wait_for clues "$work/sample.txt"
@@ -119,40 +151,40 @@ screen sums "$work/start.ppm"
 screen marks "$work/start.ppm"
 
 step "START shows the solution and the black status"
-click 200 200
+click button 27
 wait_for picture "$work/sample.txt"
 screen status "$work/now.ppm" black
 
 step "CLEAR"
-click 100 200
+click button 26
 wait_for blank-clues
 screen marks "$work/now.ppm"
 screen status "$work/now.ppm" none
 
 step "enter the 2 x 2 puzzle with two solutions: columns 1 and 1, rows 1 and 1"
 keys 1                      # the cursor starts on column 1, next to the grid
-click 290 250               # column 2, next to the grid
+click slot col 2 12         # column 2, next to the grid
 keys 1
-click 250 270               # row 1, next to the grid
-click 78 18                 # value button 1
-click 250 290               # row 2, next to the grid
+click slot row 1 12         # row 1, next to the grid
+click button 1              # value button 1
+click slot row 2 12         # row 2, next to the grid
 keys 1
-click 200 200               # START
+click button 27             # START
 wait_for marks 1,1,3 1,2,4 2,1,4 2,2,3
 screen status "$work/now.ppm" red
 
 step "the sums showed 38: the same text as 3 and 8 typed into a clue cell"
-click 410 110               # column 8, slot 5
+click slot col 8 5
 keys 3 8
-wait_for same-text 401,101,419,119 "$work/start.ppm" 156,222,259,240
-screen same-text "$work/now.ppm" 401,101,419,119 "$work/start.ppm" 156,242,259,259
+wait_for same-text "$(area slot col 8 5)" "$work/start.ppm" "$(area column-sum)"
+screen same-text "$work/now.ppm" "$(area slot col 8 5)" "$work/start.ppm" "$(area row-sum)"
 
 step "a 25 x 25 puzzle typed in with the value buttons; START answers in seconds"
 "$wine_run" "$large_puzzle" 6 40 >"$work/large.txt"
 grep -E '^(row|col) ' "$work/large.txt" >"$work/large-clues.txt"
 expected_status=$(awk '$1 == "status" { print $2 }' "$work/large.txt")
 echo "the solver's answer outside the window: status $expected_status"
-click 100 200               # CLEAR
+click button 26             # CLEAR
 wait_for blank-clues
 while read -r kind line slots; do
   # shellcheck disable=SC2086
@@ -161,7 +193,7 @@ done <"$work/large-clues.txt"
 wait_for clues "$work/large-clues.txt"
 screen sums "$work/now.ppm"
 started=$(date +%s.%N)
-click 200 200               # START
+click button 27             # START
 TRIES=240
 wait_for result "$work/large.txt"
 TRIES=40

@@ -16,11 +16,12 @@
 // are left.
 //
 // On some puzzles the walk's searches are the hard part. Once the walk has spent
-// walk_budget conflicts, the engine sorts the cells first and then goes on with the
-// walk from where it stood. The sorting's solutions lie far apart, so they answer some of the
-// walk's questions, and the clauses it learns shorten the walk's hard refutations; on puzzles
-// whose walk is easy, the walk's own solutions are what makes the sorting short, so it stays
-// first there.
+// walk_budget conflicts (a search that reaches it is stopped there), the engine sorts the cells
+// first and then goes on with the walk from where it stood. The sorting's solutions lie far
+// apart, so they answer some of the walk's questions, and the clauses it learns shorten the
+// walk's hard refutations; from then on the cells the walk fixes are given to the solver for
+// good rather than as assumptions, which shortens them further. On puzzles whose walk is easy,
+// the walk's own solutions are what makes the sorting short, so it stays first there.
 #include <algorithm>
 #include <ctime>
 #include <utility>
@@ -83,12 +84,12 @@ void load_puzzle()
 }
 
 // One existence search; a solution found is kept in L.value and marks the values seen.
-i32 ask(const i32* assumptions, i32 count)
+i32 ask(const i32* assumptions, i32 count, std::int64_t conflict_limit = 0)
 {
     ++solver_stats.queries;
     const std::int64_t conflicts = solver_stats.conflicts;
     const std::int64_t start = clock_us();
-    const i32 answer = sat_solve(assumptions, count);
+    const i32 answer = sat_solve(assumptions, count, conflict_limit);
     if (solver_stats.conflicts - conflicts > solver_stats.largest_search) {
         solver_stats.largest_search = solver_stats.conflicts - conflicts;
         solver_stats.largest_search_us = clock_us() - start;
@@ -106,8 +107,10 @@ i32 ask(const i32* assumptions, i32 count)
             L.seen[var][filled] = 1;
             if (bits) bits[var >> 6] |= std::uint64_t{static_cast<std::uint64_t>(filled)} << (var & 63);
         }
-    } else {
+    } else if (answer == SAT_UNSATISFIABLE) {
         ++solver_stats.refutations;
+    } else {
+        ++solver_stats.interrupted;
     }
     return answer;
 }
@@ -207,19 +210,34 @@ void separate_within_walk(i32 fixed)
 void find_first_solution(std::int64_t walk_budget)
 {
     i32 fixed = 0;
+    i32 settled = 0;  // of the cells fixed, those the solver holds as clauses of one literal
     const std::int64_t start = solver_stats.conflicts;
     for (i32 var = 0; var < L.open; ++var) sat_set_phase(var, false);
     for (i32 var = 0; var < L.open; ++var) {
         if (!L.separated && solver_stats.conflicts - start > walk_budget) separate_within_walk(fixed);
         L.fixed[fixed] = sat_lit(var, false);
+        i32 answer = SAT_SATISFIABLE;
         if (L.value[var] == 0) {
             ++solver_stats.reused;
         } else if (const i32 k = pooled_with_empty(var); k >= 0) {
             ++solver_stats.reused;
             for (i32 v = 0; v < L.open; ++v) L.value[v] = static_cast<std::int8_t>(pooled_filled(k, v));
-        } else if (ask(L.fixed, fixed + 1) == SAT_UNSATISFIABLE) {
-            L.fixed[fixed] = sat_lit(var, true);
+        } else if (L.separated) {
+            // Nothing is asked of the solver after the walk, so the cells it has fixed may hold for
+            // good: the searches then work on what is left, not under a long run of assumptions.
+            for (; settled < fixed; ++settled) sat_add_clause(&L.fixed[settled], 1);
+            answer = ask(&L.fixed[fixed], 1);
+        } else {
+            // A search stops where the walk's budget runs out, and is asked again once the cells
+            // that vary are sorted out.
+            answer = ask(L.fixed, fixed + 1, std::max<std::int64_t>(1, walk_budget + 1 - (solver_stats.conflicts - start)));
+            if (answer == SAT_UNDECIDED) {
+                separate_within_walk(fixed);
+                --var;
+                continue;
+            }
         }
+        if (answer == SAT_UNSATISFIABLE) L.fixed[fixed] = sat_lit(var, true);
         const bool filled = (L.fixed[fixed] & 1) == 0;
         for (i32 k = 0; k < L.pooled; ++k) L.agrees[k] = L.agrees[k] && pooled_filled(k, var) == filled;
         ++fixed;

@@ -921,7 +921,7 @@ int sat_add_conflict(const i32* lits, i32 count)
     return 0;
 }
 
-i32 sat_solve(const i32* assumptions, i32 count)
+i32 sat_solve(const i32* assumptions, i32 count, std::int64_t conflict_limit)
 {
     if (!S.ok) return SAT_UNSATISFIABLE;
     // Levels deciding the assumptions that this search shares with the last one stay, and with
@@ -935,10 +935,12 @@ i32 sat_solve(const i32* assumptions, i32 count)
     S.longest_trail = 0;
     i32 rephases = 0;
     std::int64_t next_rephase = S.conflicts + S.rephase_interval;
+    const std::int64_t stop = conflict_limit > 0 ? S.conflicts + conflict_limit : INT64_MAX;
     for (;;) {
         const double limit = luby(S.restart_count) * static_cast<double>(S.restart_unit);
-        const i32 result = search_until(static_cast<std::int64_t>(limit));
+        const i32 result = search_until(std::min(static_cast<std::int64_t>(limit), stop - S.conflicts));
         if (result != SEARCH_UNKNOWN) return result;
+        if (S.conflicts >= stop) return SAT_UNDECIDED;
         ++S.restart_count;
         ++solver_stats.restarts;
         if (S.conflicts >= next_rephase) {

@@ -48,6 +48,7 @@ inline i32 sat_not(i32 lit) { return lit ^ 1; }
 
 constexpr i32 SAT_UNSATISFIABLE = 0;
 constexpr i32 SAT_SATISFIABLE = 1;
+constexpr i32 SAT_UNDECIDED = 2;  // the search's conflict limit was reached first
 
 // A reason or a conflict: a clause's place in the arena, a line, or nothing.
 constexpr u32 SAT_NO_CLAUSE = 0xffffffffu;
@@ -175,8 +176,10 @@ int sat_add_clause(const i32* lits, i32 count);
 // there. Returns 1 once the constraints have become contradictory.
 int sat_add_conflict(const i32* lits, i32 count);
 // SAT_SATISFIABLE with every variable assigned (read them with sat_true), or
-// SAT_UNSATISFIABLE when nothing satisfies the constraints and the assumptions together.
-i32 sat_solve(const i32* assumptions, i32 count);
+// SAT_UNSATISFIABLE when nothing satisfies the constraints and the assumptions together; with a
+// conflict limit above 0, SAT_UNDECIDED once the search has met that many conflicts without an
+// answer (what it learned stays, and the same assumptions go on from there).
+i32 sat_solve(const i32* assumptions, i32 count, std::int64_t conflict_limit = 0);
 void sat_set_phase(i32 var, bool value);
 // A pinned variable keeps the phase asked for, whatever it is assigned, until unpinned.
 void sat_pin_phase(i32 var, bool pinned);

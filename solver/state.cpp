@@ -60,6 +60,7 @@ const SolverStatField solver_stat_fields[] = {
     {"queries", &SolverStats::queries},
     {"solutions_found", &SolverStats::solutions},
     {"refutations", &SolverStats::refutations},
+    {"interrupted", &SolverStats::interrupted},
     {"reused", &SolverStats::reused},
     {"backbone", &SolverStats::backbone},
     {"early_sorting", &SolverStats::early_sorting},

@@ -118,6 +118,7 @@ struct SolverStats {
     std::int64_t queries;         // existence searches asked
     std::int64_t solutions;       // of them answered by a solution
     std::int64_t refutations;     // of them answered by a proof that none exists
+    std::int64_t interrupted;     // of them stopped where the walk's budget ran out, and asked again
     std::int64_t reused;          // cells of the first solution settled by a solution already found
     std::int64_t backbone;        // open cells proved the same in every solution
     std::int64_t variables;       // the solver's, one an open cell

@@ -1,10 +1,10 @@
 // Drawing of the grid, the buttons, the clue cells, the sums, the status and the result marks.
 #include "draw.h"
 
+#include "back_buffer.h"
 #include "layout.h"
 #include "state.h"
 #include "texts.h"
-#include "window.h"
 
 namespace {
 
@@ -21,9 +21,8 @@ constexpr int BUTTON_FONT = 25;  // cell heights
 constexpr int CLUE_FONT = 18;
 constexpr int STATUS_FONT = -21;  // character height
 
-constexpr int MAJOR_LINE_EVERY = 5 * CELL_PIXELS;
-constexpr int LAST_PIXEL = CLIENT_SIZE - 1;
-constexpr int RESULT_INTERIOR = CELL_PIXELS - 1;
+constexpr int MAJOR_LINE_EVERY = MAJOR_LINE_CELLS * CELL_PIXELS;
+constexpr int DIFFERS_MARGIN = 1;  // the white margin around a red mark
 
 // A pen, brush or font made for one drawing step: selected when made, and put back and
 // deleted when the step ends.
@@ -56,10 +55,10 @@ HFONT make_font(int height)
                        FF_MODERN | FIXED_PITCH, nullptr);
 }
 
-void fill(HDC dc, int x, int y, int width, int height, COLORREF colour)
+void fill(HDC dc, const Rect& r, COLORREF colour)
 {
     Selected brush(dc, CreateSolidBrush(colour));
-    PatBlt(dc, x, y, width, height, PATCOPY);
+    PatBlt(dc, r.left, r.top, r.width(), r.height(), PATCOPY);
 }
 
 void line(HDC dc, int x0, int y0, int x1, int y1)
@@ -77,38 +76,48 @@ void grid_lines(HDC dc, COLORREF colour, int first, int step, int last)
     }
 }
 
-void text(HDC dc, int height, COLORREF colour, int x, int y, const char* string)
+// The two diagonals of r, from corner to corner; the end points, on the right and bottom
+// edges, are left out.
+void cross(HDC dc, COLORREF colour, const Rect& r)
+{
+    Selected pen(dc, CreatePen(PS_SOLID, 1, colour));
+    line(dc, r.left, r.top, r.right, r.bottom);
+    line(dc, r.right, r.top, r.left, r.bottom);
+}
+
+void text(HDC dc, int height, COLORREF colour, Point at, const char* string)
 {
     Selected font(dc, make_font(height));
     SetTextColor(dc, colour);
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, x, y, string, lstrlenA(string));
+    TextOutA(dc, at.x, at.y, string, lstrlenA(string));
 }
 
-void draw_mark(HDC dc, int x, int y, i32 mark)
+// The mark of a result cell, over its white interior.
+void draw_mark(HDC dc, const Rect& cell, i32 mark)
 {
+    const Rect red_square = cell.inset(DIFFERS_MARGIN);
     switch (mark) {
-    case MARK_EMPTY: {
-        Selected pen(dc, CreatePen(PS_SOLID, 1, INK));
-        line(dc, x, y, x + 19, y + 19);
-        line(dc, x + 19, y, x, y + 19);
+    case MARK_EMPTY:
+        cross(dc, INK, cell);
         break;
-    }
     case MARK_FILLED:
-        fill(dc, x, y, RESULT_INTERIOR, RESULT_INTERIOR, INK);
+        fill(dc, cell, INK);
         break;
-    case MARK_EMPTY_DIFFERS: {
-        Selected pen(dc, CreatePen(PS_SOLID, 1, RED_INK));
-        line(dc, x + 1, y + 1, x + 17, y + 17);
-        line(dc, x + 17, y + 1, x + 1, y + 17);
+    case MARK_EMPTY_DIFFERS:  // a pixel shorter than the red square each way
+        cross(dc, RED_INK, {red_square.left, red_square.top, red_square.right - 1, red_square.bottom - 1});
         break;
-    }
     case MARK_FILLED_DIFFERS:
-        fill(dc, x + 1, y + 1, RESULT_INTERIOR - 2, RESULT_INTERIOR - 2, RED_INK);
+        fill(dc, red_square, RED_INK);
         break;
     default:
         break;
     }
+}
+
+void outline(HDC dc, const Rect& r)
+{
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
 }
 
 }  // namespace
@@ -121,24 +130,20 @@ void draw_screen()
     {
         HGDIOBJ previous_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
         Selected pen(dc, CreatePen(PS_SOLID, 1, FRAME_LINE));
-        Rectangle(dc, PANEL_EDGE, 0, CLIENT_SIZE, CLIENT_SIZE);
-        Rectangle(dc, 0, PANEL_EDGE, CLIENT_SIZE, CLIENT_SIZE);
+        outline(dc, COLUMN_FRAME);
+        outline(dc, ROW_FRAME);
         SelectObject(dc, previous_brush);
     }
-    fill(dc, 0, 0, PANEL_EDGE, PANEL_EDGE, button_face());
+    fill(dc, PANEL, button_face());
 
-    char label[8];
-    for (int i = 0; i < VALUE_BUTTONS; ++i) {
-        if (i == 0)
-            label[0] = '\0';
-        else
-            wsprintfA(label, "%d", i);
-        draw_button(dc, button_x(i), button_y(i), button_width(i), label);
+    for (int i = 0; i < BUTTON_COUNT; ++i) {
+        char number[8] = "";  // value button 0 has an empty face
+        if (i > 0 && i < VALUE_BUTTONS)
+            wsprintfA(number, "%d", i);
+        const char* label = i == BUTTON_CLEAR ? "CLEAR" : i == BUTTON_START ? "START" : number;
+        const Rect& r = BUTTON_RECTS[i];
+        draw_button(dc, r.left, r.top, r.width(), label);
     }
-    draw_button(dc, button_x(BUTTON_CLEAR), button_y(BUTTON_CLEAR), button_width(BUTTON_CLEAR),
-                "CLEAR");
-    draw_button(dc, button_x(BUTTON_START), button_y(BUTTON_START), button_width(BUTTON_START),
-                "START");
 
     draw_clue_sums(dc);
     draw_status(dc);
@@ -179,45 +184,42 @@ void draw_button(HDC dc, int x, int y, int width, const char* label)
 
 void draw_clue_cell(HDC dc, int cursor_flag, int cx, int cy)
 {
-    const int x = cell_to_pixel(cx);
-    const int y = cell_to_pixel(cy);
-    fill(dc, x + 1, y + 1, CELL_PIXELS - 1, CELL_PIXELS - 1, cursor_flag == 1 ? CURSOR_CELL : CLUE_CELL);
+    const Rect cell = cell_interior(cx, cy);
+    fill(dc, cell, cursor_flag == 1 ? CURSOR_CELL : CLUE_CELL);
     const i32 value = clue_entry(cx, cy);
     if (value <= 0)
         return;
     char number[16];
     wsprintfA(number, "%2d", value);
-    text(dc, CLUE_FONT, INK, x + 2, y + 2, number);
+    text(dc, CLUE_FONT, INK, {cell.left + CLUE_TEXT_INSET, cell.top + CLUE_TEXT_INSET}, number);
 }
 
 void draw_clue_sums(HDC dc)
 {
-    fill(dc, SUMS_LEFT, STRIP_TOP, PANEL_EDGE - SUMS_LEFT, STRIP_HEIGHT, button_face());
+    fill(dc, SUMS_STRIP, button_face());
     char number[16];
     wsprintfA(number, "%5d", solver_state.col_clue_sum);
-    text(dc, CLUE_FONT, RED_INK, 192, STRIP_TOP, number);
+    text(dc, CLUE_FONT, RED_INK, COLUMN_SUM_TEXT, number);
     wsprintfA(number, "%5d", solver_state.row_clue_sum);
-    text(dc, CLUE_FONT, RED_INK, 192, STRIP_TOP + CELL_PIXELS, number);
+    text(dc, CLUE_FONT, RED_INK, ROW_SUM_TEXT, number);
 }
 
 void draw_status(HDC dc)
 {
-    fill(dc, 0, STRIP_TOP, SUMS_LEFT, STRIP_HEIGHT, button_face());
+    fill(dc, STATUS_STRIP, button_face());
     const i32 status = solver_state.status;
     if (status == STATUS_NONE)
         return;
     const char* string = status >= STATUS_SEARCHING && status <= STATUS_SEVERAL ? STATUS_TEXTS[status] : "";
-    text(dc, STATUS_FONT, status <= STATUS_FINISHED ? INK : RED_INK, 10, STRIP_TOP + 8, string);
+    text(dc, STATUS_FONT, status <= STATUS_FINISHED ? INK : RED_INK, STATUS_TEXT, string);
 }
 
 void draw_result_grid(HDC dc)
 {
-    for (int r = 1; r <= MAX_LINES; ++r) {
-        const int y = result_cell_y(r);
+    for (int r = 1; r <= MAX_LINES; ++r)
         for (int c = 1; c <= MAX_LINES; ++c) {
-            const int x = result_cell_x(c);
-            fill(dc, x, y, RESULT_INTERIOR, RESULT_INTERIOR, RESULT_CELL);
-            draw_mark(dc, x, y, solver_state.result_grid[r - 1][c - 1]);
+            const Rect cell = result_cell(r, c);
+            fill(dc, cell, RESULT_CELL);
+            draw_mark(dc, cell, solver_state.result_grid[r - 1][c - 1]);
         }
-    }
 }

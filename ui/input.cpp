@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "back_buffer.h"
 #include "draw.h"
 #include "layout.h"
 #include "state.h"
-#include "window.h"
 
 namespace {
 
@@ -134,25 +136,22 @@ void on_cursor_key(int key)
 void on_left_click(int x, int y)
 {
     solver_state.digit_entry_active = 0;
-    const bool right = x >= PANEL_EDGE;
-    const bool lower = y >= PANEL_EDGE;
-    if (right != lower) {  // a clue band
+    // A click message can carry a point past the client area's last pixel; it counts as that pixel.
+    x = std::min(x, LAST_PIXEL);
+    y = std::min(y, LAST_PIXEL);
+    if (COLUMN_BAND.contains(x, y) || ROW_BAND.contains(x, y)) {
         move_cursor(pixel_to_cell(x), pixel_to_cell(y));
         return;
     }
-    if (right) {  // the result grid
-        refresh();
-        return;
-    }
-    const int index = button_at(x, y);
-    if (index < VALUE_BUTTONS) {
-        enter_clue_value(index);
-        advance_cursor();
-    } else if (index < VALUE_BUTTONS + 2) {
+    const int button = button_at(x, y);
+    if (button == BUTTON_CLEAR) {
         press_clear();
-    } else if (index < VALUE_BUTTONS + 4) {
+    } else if (button == BUTTON_START) {
         press_start();
-    } else {
+    } else if (button != NO_BUTTON) {
+        enter_clue_value(button);
+        advance_cursor();
+    } else {  // the result grid, the status and sums strips
         refresh();
     }
 }

@@ -1,15 +1,11 @@
-// The program entry, the main window's procedure, its back buffer and the message loop.
+// The program entry, the main window's procedure and the message loop.
 #include "window.h"
 
+#include "back_buffer.h"
 #include "draw.h"
 #include "input.h"
 #include "layout.h"
 #include "state.h"
-
-HWND main_window;
-RECT client_rect;
-HBITMAP back_bitmap;
-HDC back_dc;
 
 namespace {
 
@@ -33,23 +29,8 @@ bool on_create(HWND window)
     SetWindowPos(window, HWND_TOP, (desktop.right - cx) / 2, (desktop.bottom - cy) / 2, cx, cy,
                  SWP_SHOWWINDOW);
 
-    client_rect = {0, 0, CLIENT_SIZE, CLIENT_SIZE};
-
-    HDC window_dc = GetDC(window);
-    back_bitmap = CreateCompatibleBitmap(window_dc, client_rect.right - client_rect.left,
-                                         client_rect.bottom - client_rect.top);
-    back_dc = CreateCompatibleDC(window_dc);
-    ReleaseDC(window, window_dc);
-    if (!back_bitmap || !back_dc) {
-        if (back_dc)
-            DeleteDC(back_dc);
-        if (back_bitmap)
-            DeleteObject(back_bitmap);
-        back_dc = nullptr;
-        back_bitmap = nullptr;
+    if (!create_back_buffer(window))
         return false;
-    }
-    SelectObject(back_dc, back_bitmap);
 
     SolverState& s = solver_state;
     s.cursor_x = CURSOR_START_X;
@@ -72,10 +53,7 @@ void on_paint(HWND window)
 
 void on_destroy()
 {
-    DeleteDC(back_dc);
-    DeleteObject(back_bitmap);
-    back_dc = nullptr;
-    back_bitmap = nullptr;
+    release_back_buffer();
     PostQuitMessage(0);
 }
 
@@ -85,12 +63,6 @@ bool is_cursor_key(WPARAM key)
 }
 
 }  // namespace
-
-void refresh()
-{
-    InvalidateRect(main_window, &client_rect, FALSE);
-    UpdateWindow(main_window);
-}
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {

@@ -1,6 +1,9 @@
 // The three puzzle readers on small hand-written inputs, good and bad.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using Clues = std::vector<std::vector<int>>;
 
 std::vector<ReadItem> read(std::string_view text, const std::string& file,
@@ -316,12 +320,38 @@ TEST(XmlReader, ReadsCountsAndEmptyLinesAndSkipsTheRest)
     EXPECT_EQ(p.rows, (Clues{{1, 1}, {1}}));
 
     // Rows ahead of columns, <line></line> for an empty line, no <puzzle> around the clues.
-    const Puzzle q = only_puzzle(read("<clues type=\"rows\"><line></line><line><count>1</count>"
+    const Puzzle q = only_puzzle(read("<puzzleset><clues type=\"rows\"><line></line><line><count>1</count>"
                                       "</line></clues><clues type=\"columns\"><line><count>1"
-                                      "</count></line></clues>",
+                                      "</count></line></clues></puzzleset>",
                                       "bare.xml"));
     EXPECT_EQ(q.rows, (Clues{{}, {1}}));
     EXPECT_EQ(q.cols, (Clues{{1}}));
+}
+
+TEST(XmlReader, NeverFetchesTheDtdOrAnEntityFromOutside)
+{
+    // An entity in a file beside: were it read, the row's count would be 1 and the puzzle good.
+    const fs::path outside = fs::temp_directory_path() / ("ombrasel-entity-" + std::to_string(getpid()) + ".txt");
+    std::ofstream(outside) << "1";
+    const std::string head = "<?xml version=\"1.0\"?>\n"
+                             "<!DOCTYPE pbn SYSTEM \"http://127.0.0.1:9/pbn-0.3.dtd\" [\n"
+                             "  <!ENTITY one SYSTEM \"" + outside.string() + "\">\n"
+                             "  <!ENTITY two \"2\">\n"
+                             "]>\n"
+                             "<puzzleset><puzzle>\n"
+                             "<clues type=\"columns\"><line><count>&two;</count></line></clues>\n";
+    const std::string tail = "</puzzle></puzzleset>\n";
+    const ReadError error =
+        only_error(read(head + "<clues type=\"rows\"><line><count>&one;</count></line></clues>\n" + tail, "outside.xml"));
+    fs::remove(outside);
+    EXPECT_EQ(error.line, 8);
+    EXPECT_NE(error.what.find("row 1: '' is not a number"), std::string::npos) << error.what;
+
+    // An entity the file declares with its text is the file's own, and is read.
+    const Puzzle p =
+        only_puzzle(read(head + "<clues type=\"rows\"><line><count>&two;</count></line></clues>\n" + tail, "inside.xml"));
+    EXPECT_EQ(p.cols, (Clues{{2}}));
+    EXPECT_EQ(p.rows, (Clues{{2}}));
 }
 
 TEST(XmlReader, ReadsEveryPuzzleOfASetAndSkipsOnlyTheBadOne)
@@ -384,12 +414,18 @@ TEST(XmlReader, ReportsEachFaultAtItsLine)
          "end of file inside <clues> of line 3"},
         {"cut-off tag", "<puzzle>\n<clues type=\"rows\"><line><cou", 2, "unterminated tag <cou>"},
         {"mismatched close", xml_puzzle("<line><count>1</line>", one), 3, "</line> does not close <count>"},
-        {"close without open", "</puzzle>", 1, "closes nothing"},
+        {"close without open", "</puzzle>", 1, "invalid element name"},
         {"unterminated comment", "<puzzle>\n\n<!-- never closed", 3, "unterminated comment"},
-        {"unterminated attribute", "<puzzle type=\"grid>\n</puzzle>", 1, "unterminated attribute"},
+        {"unterminated attribute", "<puzzle type=\"grid>\n</puzzle>", 2, "'<' not allowed in attributes values"},
         {"attribute without quotes", "<puzzle type=grid>", 1, "without quotes"},
-        {"empty tag", "<puzzle>\n< line>", 2, "malformed tag"},
+        {"empty tag", "<puzzle>\n< line>", 2, "invalid element name"},
         {"deep nesting", repeat("<a>", 100), 1, "nested too deep"},
+        {"second top element", "<puzzleset>\n</puzzleset>\n<puzzleset>\n</puzzleset>\n", 3, "Extra content"},
+        {"unterminated CDATA", "<puzzle>\n<![CDATA[ 1", 2, "unterminated CDATA section"},
+        {"undeclared entity", "<puzzle>\n<title>&nbsp;</title></puzzle>", 2, "Entity 'nbsp' not defined"},
+        {"lone CR line ends", "<puzzle>\r\r<clues type=\"rows\">\r1<line/></clues></puzzle>", 4, "text outside <count>"},
+        {"CRLF line ends", "<puzzle>\r\n\r\n<clues type=\"rows\">\r\n1<line/></clues></puzzle>", 4, "text outside <count>"},
+        {"lone CR before a fault", "<puzzle>\r\r<clues type=\"rows\">\r</line>", 4, "does not close <clues> of line 3"},
     });
 }
 

@@ -164,10 +164,7 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
     write(odd, unique_non);
     const std::vector<std::string> inputs = {"drawing.pbm", "several.png", "none.non", "set.txt", odd};
     std::string arguments = "--json --svg pictures";
-    for (const auto& input : inputs) {
-        arguments += " ";  // appended in turn: gcc 12 warns of " " + string at -O3
-        arguments += quoted(input);
-    }
+    for (const auto& input : inputs) arguments.append(" ").append(quoted(input));
     const Output r = run(arguments);
     ASSERT_EQ(r.exit_code, 0) << r.err;
 
@@ -204,7 +201,7 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
         expect_generic_fonts(svg);
         // The verdict in words beside the name, which stays readable however odd it is.
         const std::string shown_name = k == 4 ? "we&quot;ird &lt;&amp;&gt; ? name" : name;
-        EXPECT_NE(svg.find(">" + shown_name + ": " + verdict + "</text>"), std::string::npos) << svg;
+        EXPECT_NE(svg.find(std::string(">").append(shown_name).append(": ").append(verdict).append("</text>")), std::string::npos) << svg;
     }
     EXPECT_EQ(verdicts, (std::set<std::string>{"unique", "several solutions", "no solution"}));
     // Every kind of cell was drawn and checked somewhere.

@@ -77,11 +77,12 @@ TEST(LearningEngine, MatchesTheExhaustiveEngineAndEnumerationOnRandomPuzzles)
 }
 
 // The cells that vary sorted out at any point of the walk to the first solution, down to before
-// its first cell: the walk must go on from where it stood, with the solutions found meanwhile.
+// its first cell: the walk must go on from where it stood, with the solutions found meanwhile, the
+// search stopped at the budget asked again, and the cells fixed before held for good.
 TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
 {
     const std::uint64_t seed = test_seed();
-    int before_walk = 0, within_walk = 0;
+    int before_walk = 0, within_walk = 0, interrupted = 0;
     for (int i = 0; i < 10000 && !::testing::Test::HasFailure(); ++i) {
         std::mt19937_64 rng = case_rng(seed, i);
         const auto [h, w, p] = random_case(rng, 8, 12, 0.3, 0.6);
@@ -91,11 +92,13 @@ TEST(LearningEngine, SortsTheVaryingCellsWithinTheWalk)
         const std::int64_t budget = uniform(rng, -1, 4);
         const Outcome learning = run(p, ENGINE_LEARNING, budget);
         if (solver_stats.early_sorting) ++(budget < 0 ? before_walk : within_walk);
+        interrupted += solver_stats.interrupted > 0;
         SCOPED_TRACE("budget " + std::to_string(budget));
         expect_same(learning, exhaustive, h, w);
     }
     EXPECT_GT(before_walk, 200) << "the cells were hardly ever sorted before the walk";
     EXPECT_GT(within_walk, 300) << "the cells were hardly ever sorted within the walk";
+    EXPECT_GT(interrupted, 100) << "a search was hardly ever stopped at the walk's budget";
 }
 
 // The walk's and the sorting's shares of the counters. Besides the sorting's searches there are the first one
@@ -119,7 +122,7 @@ TEST(LearningEngine, CountsTheSortingApart)
             EXPECT_EQ(st.sorting_queries, 0);
             continue;
         }
-        EXPECT_EQ(st.queries, 1 + (st.variables - st.reused) + st.sorting_queries);
+        EXPECT_EQ(st.queries, 1 + (st.variables - st.reused) + st.sorting_queries + st.interrupted);
         EXPECT_LE(st.sorting_conflicts, st.conflicts);
         sorted += st.sorting_queries > 0;
         conflicts += st.conflicts;

@@ -53,12 +53,12 @@ TEST_F(GdiObjects, EditsClearAndStartDoNotGrowTheCount)
         send(WM_KEYDOWN, VK_UP);
         send(WM_KEYDOWN, VK_DELETE);
         send(WM_KEYDOWN, VK_DOWN);
-        on_left_click(60, 10);    // value button 1
-        on_left_click(300, 100);  // a slot
-        on_left_click(200, 200);  // START
-        on_left_click(500, 500);
+        click(centre(BUTTON_RECTS[1]));
+        click(centre(cell_interior(15, 5)));  // a slot
+        click(centre(BUTTON_RECTS[BUTTON_START]));
+        click(centre(RESULT_GRID));
     }
-    on_left_click(100, 200);  // CLEAR
+    click(centre(BUTTON_RECTS[BUTTON_CLEAR]));
     EXPECT_EQ(gdi_objects(), before);
 }
 

@@ -16,22 +16,9 @@ class Input : public MainWindow {
 protected:
     SolverState& s = solver_state;
 
-    void cursor_to(int cx, int cy) { on_left_click(cell_to_pixel(cx) + 10, cell_to_pixel(cy) + 10); }
-
-    // Centre of value button v, or of 26 CLEAR and 27 START.
-    static POINT button_centre(int index)
-    {
-        if (index == 26)
-            return {104, 203};
-        if (index == 27)
-            return {208, 203};
-        return {52 * (index % 5) + 26, 37 * (index / 5) + 18};
-    }
-    void click_button(int index)
-    {
-        const POINT p = button_centre(index);
-        on_left_click(p.x, p.y);
-    }
+    void cursor_to(int cx, int cy) { click(centre(cell_interior(cx, cy))); }
+    // Value button v, BUTTON_CLEAR or BUTTON_START.
+    void click_button(int index) { click(centre(BUTTON_RECTS[index])); }
 
     void show_result()
     {
@@ -115,8 +102,8 @@ TEST_F(Input, ArrowKeyMovesTheHighlightAndEndsDigitEntry)
     ASSERT_EQ(s.digit_entry_active, 1);
     on_cursor_key(VK_RIGHT);
     EXPECT_EQ(s.digit_entry_active, 0);
-    EXPECT_EQ(pixel(cell_to_pixel(13) + 1, cell_to_pixel(12) + 1), CLUE_BACKGROUND);
-    EXPECT_EQ(pixel(cell_to_pixel(14) + 1, cell_to_pixel(12) + 1), CURSOR_BACKGROUND);
+    EXPECT_EQ(pixel(cell_interior(13, 12).left, cell_interior(13, 12).top), CLUE_BACKGROUND);
+    EXPECT_EQ(pixel(cell_interior(14, 12).left, cell_interior(14, 12).top), CURSOR_BACKGROUND);
 }
 
 TEST_F(Input, RefusedArrowKeyChangesNothing)
@@ -219,7 +206,7 @@ TEST_F(Input, DeleteOnAnEmptySlotWithdrawsAShownResult)
         EXPECT_EQ(s.row_clue_sum, 38);
         EXPECT_EQ(s.status, STATUS_NONE);
         EXPECT_EQ(marks_left(), 0);
-        EXPECT_EQ(count_other_than({0, 222, 155, 259}, face_colour()), 0) << "status strip redrawn empty";
+        EXPECT_EQ(count_other_than(STATUS_STRIP, face_colour()), 0) << "status strip redrawn empty";
     }
 }
 
@@ -228,9 +215,10 @@ TEST_F(Input, AnEditRedrawsTheResultGridEmpty)
     show_result();
     s.result_grid[2][2] = MARK_FILLED;
     draw_result_grid(back_dc);
-    ASSERT_EQ(pixel(241 + 60 + 9, 241 + 60 + 9), BLACK);
+    const Point cell = centre(result_cell(3, 3));
+    ASSERT_EQ(pixel(cell.x, cell.y), BLACK);
     type("1");
-    EXPECT_EQ(pixel(241 + 60 + 9, 241 + 60 + 9), WHITE);
+    EXPECT_EQ(pixel(cell.x, cell.y), WHITE);
     EXPECT_EQ(marks_left(), 0);
 }
 
@@ -239,8 +227,9 @@ TEST_F(Input, CursorMovesAndOtherClicksLeaveTheResultShown)
     show_result();
     on_cursor_key(VK_UP);
     cursor_to(4, 30);
-    on_left_click(500, 500);
-    on_left_click(50, 240);
+    click(centre(RESULT_GRID));
+    click(centre(STATUS_STRIP));
+    click(centre(SUMS_STRIP));
     EXPECT_EQ(s.status, STATUS_FINISHED);
     EXPECT_EQ(marks_left(), 2);
 }
@@ -325,31 +314,37 @@ TEST_F(Input, ValueButtonAlwaysReplaces)
 
 TEST_F(Input, ClickOnASlotMovesTheCursorThere)
 {
-    on_left_click(333, 77);  // cell (16, 3)
+    const Point off_centre = {cell_to_pixel(16) + 13, cell_to_pixel(3) + 17};  // in cell (16, 3)
+    click(off_centre);
     EXPECT_EQ(s.cursor_x, 16);
     EXPECT_EQ(s.cursor_y, 3);
-    on_left_click(41, 599);  // cell (2, 29)
+    const Point near_bottom_left = {cell_to_pixel(2) + 1, cell_to_pixel(29) + 19};  // in cell (2, 29)
+    click(near_bottom_left);
     EXPECT_EQ(s.cursor_x, 2);
     EXPECT_EQ(s.cursor_y, 29);
-    EXPECT_EQ(pixel(41, 599), CURSOR_BACKGROUND);
-    EXPECT_EQ(pixel(333, 77), CLUE_BACKGROUND);
+    EXPECT_EQ(pixel(near_bottom_left.x, near_bottom_left.y), CURSOR_BACKGROUND);
+    EXPECT_EQ(pixel(off_centre.x, off_centre.y), CLUE_BACKGROUND);
 }
 
 TEST_F(Input, ColumnBoundaryBetweenPanelOrRowBandAndTheRest)
 {
-    on_left_click(259, 300);
+    const int last_panel_x = PANEL_EDGE - 1;  // 259
+    const int lower_y = cell_to_pixel(15);     // 300
+    const int upper_y = cell_to_pixel(5);      // 100
+    on_left_click(last_panel_x, lower_y);
     EXPECT_EQ(s.cursor_x, 12) << "x 259 lies in the row-clue band";
     EXPECT_EQ(s.cursor_y, 15);
 
-    on_left_click(260, 300);
+    on_left_click(PANEL_EDGE, lower_y);
     EXPECT_EQ(s.cursor_x, 12) << "x 260 lies in the result grid: nothing";
     EXPECT_EQ(s.cursor_y, 15);
 
-    on_left_click(260, 100);
+    on_left_click(PANEL_EDGE, upper_y);
     EXPECT_EQ(s.cursor_x, 13) << "x 260 lies in the column-clue band";
     EXPECT_EQ(s.cursor_y, 5);
 
-    on_left_click(259, 100);  // the panel: button (100 / 37) * 5 + 259 / 52 = 14
+    ASSERT_EQ(button_at(last_panel_x, upper_y), 14);  // (100 / 37) * 5 + 259 / 52
+    on_left_click(last_panel_x, upper_y);
     EXPECT_EQ(s.col_clue_input[0][5], 14);
     EXPECT_EQ(s.cursor_y, 4);
 }
@@ -357,13 +352,13 @@ TEST_F(Input, ColumnBoundaryBetweenPanelOrRowBandAndTheRest)
 TEST_F(Input, RowBoundaryBetweenButtonsAndStrips)
 {
     cursor_to(13, 12);
-    on_left_click(10, 221);  // button 25
+    on_left_click(10, STRIP_TOP - 1);  // y 221: button 25
     EXPECT_EQ(s.col_clue_input[0][12], 25);
     const int sum = s.col_clue_sum;
     const std::vector<COLORREF> before = screen();
-    on_left_click(10, 222);  // status strip
-    on_left_click(200, 222);  // sums strip
-    on_left_click(259, 259);
+    on_left_click(10, STRIP_TOP);  // y 222: the status strip
+    on_left_click(200, STRIP_TOP);  // the sums strip
+    on_left_click(PANEL.right - 1, PANEL.bottom - 1);
     EXPECT_EQ(s.col_clue_sum, sum);
     EXPECT_EQ(s.cursor_y, 11);
     EXPECT_EQ(screen(), before);
@@ -371,19 +366,19 @@ TEST_F(Input, RowBoundaryBetweenButtonsAndStrips)
 
 TEST_F(Input, RowBoundaryBetweenPanelAndRowBand)
 {
-    on_left_click(100, 259);
+    on_left_click(100, PANEL_EDGE - 1);
     EXPECT_EQ(s.cursor_y, 12) << "y 259 is still the panel";
-    on_left_click(100, 260);
+    on_left_click(100, PANEL_EDGE);
     EXPECT_EQ(s.cursor_x, 5);
     EXPECT_EQ(s.cursor_y, 13);
 }
 
 TEST_F(Input, ClicksOnTheOuterFrameLineTakeTheLastCell)
 {
-    on_left_click(760, 100);
+    on_left_click(LAST_PIXEL, 100);
     EXPECT_EQ(s.cursor_x, 37);
     EXPECT_EQ(s.cursor_y, 5);
-    on_left_click(100, 760);
+    on_left_click(100, LAST_PIXEL);
     EXPECT_EQ(s.cursor_x, 5);
     EXPECT_EQ(s.cursor_y, 37);
     type("8");
@@ -394,28 +389,30 @@ TEST_F(Input, ClickOnResultGridOrStripsChangesNothingButEndsDigitEntry)
 {
     type("1");
     const std::vector<COLORREF> before = screen();
-    on_left_click(400, 400);
+    click(centre(RESULT_GRID));
     EXPECT_EQ(s.digit_entry_active, 0);
     EXPECT_EQ(screen(), before);
     type("2");
     EXPECT_EQ(s.col_clue_input[0][12], 2);
 
     type("3");
-    on_left_click(80, 240);
+    click(centre(STATUS_STRIP));
     type("4");
     EXPECT_EQ(s.col_clue_input[0][12], 4);
 }
 
 TEST_F(Input, ClearAndStartButtonsCoverTheirWidth)
 {
-    on_left_click(52, 185);  // CLEAR's first pixel
+    const Rect& clear = BUTTON_RECTS[BUTTON_CLEAR];
+    const Rect& start = BUTTON_RECTS[BUTTON_START];
+    on_left_click(clear.left, clear.top);  // (52, 185)
     EXPECT_EQ(s.row_clue_sum, 0);
     type("1");
-    on_left_click(155, 221);  // CLEAR's last pixel
+    on_left_click(clear.right - 1, clear.bottom - 1);  // (155, 221)
     EXPECT_EQ(s.col_clue_sum, 0);
     EXPECT_EQ(s.col_clue_input[0][12], 0);
 
-    on_left_click(156, 185);  // START's first pixel
+    on_left_click(start.left, start.top);  // (156, 185)
     EXPECT_EQ(s.status, STATUS_FINISHED) << "an empty puzzle has one, empty, solution";
 }
 
@@ -425,7 +422,7 @@ TEST_F(Input, ClearEmptiesEverythingTheUserSees)
 {
     cursor_to(7, 30);
     show_result();
-    click_button(26);
+    click_button(BUTTON_CLEAR);
     for (int line = 0; line < 25; ++line)
         for (int slot = 0; slot < 13; ++slot) {
             EXPECT_EQ(s.row_clue_input[line][slot], 0);
@@ -437,27 +434,27 @@ TEST_F(Input, ClearEmptiesEverythingTheUserSees)
     EXPECT_EQ(s.col_clue_sum, 0);
     EXPECT_EQ(s.cursor_x, 13);
     EXPECT_EQ(s.cursor_y, 12);
-    EXPECT_EQ(count_other_than({0, 222, 155, 259}, face_colour()), 0);
-    EXPECT_EQ(count_other_than(clue_cell_area(12, 13), CLUE_BACKGROUND), 0);
-    EXPECT_EQ(count_other_than(clue_cell_area(7, 30), CLUE_BACKGROUND), 0);
-    EXPECT_EQ(count_other_than(clue_cell_area(13, 12), CURSOR_BACKGROUND), 0);
+    EXPECT_EQ(count_other_than(STATUS_STRIP, face_colour()), 0);
+    EXPECT_EQ(count_other_than(cell_interior(12, 13), CLUE_BACKGROUND), 0);
+    EXPECT_EQ(count_other_than(cell_interior(7, 30), CLUE_BACKGROUND), 0);
+    EXPECT_EQ(count_other_than(cell_interior(13, 12), CURSOR_BACKGROUND), 0);
     for (int r = 1; r <= 25; ++r)
         for (int c = 1; c <= 25; ++c)
-            EXPECT_EQ(count_exactly({241 + 20 * c, 241 + 20 * r, 259 + 20 * c, 259 + 20 * r}, WHITE), 361)
+            EXPECT_EQ(count_exactly(result_cell(r, c), WHITE), 361)
                 << "result cell " << r << ", " << c;
 }
 
 TEST_F(Input, StartSolvesTheSampleAndShowsThePicture)
 {
     cursor_to(20, 3);
-    click_button(27);
+    click_button(BUTTON_START);
     EXPECT_EQ(s.status, STATUS_FINISHED);
     int filled = 0, empty = 0;
     for (int r = 1; r <= 25; ++r)
         for (int c = 1; c <= 25; ++c) {
             const i32 mark = s.result_grid[r - 1][c - 1];
-            const int x = 241 + 20 * c;
-            const int y = 241 + 20 * r;
+            const int x = result_cell(r, c).left;
+            const int y = result_cell(r, c).top;
             filled += mark == MARK_FILLED;
             empty += mark == MARK_EMPTY;
             // The centre is black for both marks; the top edge only for a filled cell.
@@ -469,16 +466,16 @@ TEST_F(Input, StartSolvesTheSampleAndShowsThePicture)
         }
     EXPECT_EQ(filled, 38);
     EXPECT_EQ(empty, 42);
-    EXPECT_GT(count_exactly({0, 222, 155, 259}, BLACK), 0) << "the finished text in black";
+    EXPECT_GT(count_exactly(STATUS_STRIP, BLACK), 0) << "the finished text in black";
     EXPECT_EQ(s.cursor_x, 20) << "START leaves the cursor where it was";
-    EXPECT_EQ(pixel(cell_to_pixel(20) + 1, cell_to_pixel(3) + 1), CURSOR_BACKGROUND) << "highlight back";
+    EXPECT_EQ(pixel(cell_interior(20, 3).left, cell_interior(20, 3).top), CURSOR_BACKGROUND) << "highlight back";
 }
 
 TEST_F(Input, StartTwiceGivesTheSameVerdictAndPicture)
 {
-    click_button(27);
+    click_button(BUTTON_START);
     const SolverState first = s;
-    click_button(27);
+    click_button(BUTTON_START);
     EXPECT_EQ(s.status, first.status);
     for (int r = 0; r < 25; ++r)
         for (int c = 0; c < 25; ++c)
@@ -489,16 +486,16 @@ TEST_F(Input, StartOnUnequalSumsIsInvalidInRed)
 {
     cursor_to(12, 13);
     type("99");
-    click_button(27);
+    click_button(BUTTON_START);
     EXPECT_EQ(s.status, STATUS_INVALID);
     EXPECT_EQ(marks_left(), 0);
-    EXPECT_GT(count_exactly({0, 222, 155, 259}, RED), 0);
-    EXPECT_EQ(count_exactly({0, 222, 155, 259}, BLACK), 0);
+    EXPECT_GT(count_exactly(STATUS_STRIP, RED), 0);
+    EXPECT_EQ(count_exactly(STATUS_STRIP, BLACK), 0);
 }
 
 TEST_F(Input, TwoByTwoWithTwoSolutionsShowsFourRedMarks)
 {
-    click_button(26);
+    click_button(BUTTON_CLEAR);
     type("1");
     cursor_to(14, 12);
     type("1");
@@ -508,17 +505,16 @@ TEST_F(Input, TwoByTwoWithTwoSolutionsShowsFourRedMarks)
     type("1");
     EXPECT_EQ(s.row_clue_sum, 2);
     EXPECT_EQ(s.col_clue_sum, 2);
-    click_button(27);
+    click_button(BUTTON_START);
     EXPECT_EQ(s.status, STATUS_SEVERAL);
     EXPECT_EQ(s.result_grid[0][0], MARK_EMPTY_DIFFERS);
     EXPECT_EQ(s.result_grid[0][1], MARK_FILLED_DIFFERS);
     EXPECT_EQ(s.result_grid[1][0], MARK_FILLED_DIFFERS);
     EXPECT_EQ(s.result_grid[1][1], MARK_EMPTY_DIFFERS);
-    EXPECT_EQ(pixel(261 + 1, 261 + 1), RED);
-    EXPECT_EQ(pixel(281 + 9, 261 + 9), RED);
-    EXPECT_EQ(pixel(261 + 9, 281 + 9), RED);
-    EXPECT_EQ(pixel(281 + 9, 281 + 9), RED);
-    EXPECT_GT(count_exactly({0, 222, 155, 259}, RED), 0);
+    EXPECT_EQ(pixel(result_cell(1, 1).left + 1, result_cell(1, 1).top + 1), RED);
+    for (const Point p : {centre(result_cell(1, 2)), centre(result_cell(2, 1)), centre(result_cell(2, 2))})
+        EXPECT_EQ(pixel(p.x, p.y), RED) << p.x << ", " << p.y;
+    EXPECT_GT(count_exactly(STATUS_STRIP, RED), 0);
 }
 
 }  // namespace

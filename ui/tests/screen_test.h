@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "back_buffer.h"
+#include "input.h"
 #include "layout.h"
 #include "state.h"
 #include "window.h"
@@ -49,32 +51,34 @@ inline COLORREF pixel(int x, int y)
     return GetPixel(back_dc, x, y) & 0xffffff;
 }
 
-struct Area {
-    int left, top, right, bottom;  // inclusive
-};
-
-inline Area clue_cell_area(int cx, int cy)
+// The pixel at the middle of r (for an even size, the one right of and below the middle).
+inline Point centre(const Rect& r)
 {
-    return {cell_to_pixel(cx) + 1, cell_to_pixel(cy) + 1, cell_to_pixel(cx) + 19, cell_to_pixel(cy) + 19};
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+inline void click(Point p)
+{
+    on_left_click(p.x, p.y);
 }
 
 template <typename Test>
-int count_pixels(Area a, Test test)
+int count_pixels(const Rect& a, Test test)
 {
     int n = 0;
-    for (int y = a.top; y <= a.bottom; ++y)
-        for (int x = a.left; x <= a.right; ++x)
+    for (int y = a.top; y < a.bottom; ++y)
+        for (int x = a.left; x < a.right; ++x)
             if (test(pixel(x, y)))
                 ++n;
     return n;
 }
 
-inline int count_other_than(Area a, COLORREF background)
+inline int count_other_than(const Rect& a, COLORREF background)
 {
     return count_pixels(a, [background](COLORREF c) { return c != background; });
 }
 
-inline int count_exactly(Area a, COLORREF colour)
+inline int count_exactly(const Rect& a, COLORREF colour)
 {
     return count_pixels(a, [colour](COLORREF c) { return c == colour; });
 }
@@ -90,12 +94,12 @@ inline bool is_red_ink(COLORREF c, COLORREF background)
 }
 
 // The columns of an area that hold any pixel other than the background, as a bit mask string.
-inline std::string ink_columns(Area a, COLORREF background)
+inline std::string ink_columns(const Rect& a, COLORREF background)
 {
     std::string s;
-    for (int x = a.left; x <= a.right; ++x) {
+    for (int x = a.left; x < a.right; ++x) {
         bool ink = false;
-        for (int y = a.top; y <= a.bottom && !ink; ++y)
+        for (int y = a.top; y < a.bottom && !ink; ++y)
             ink = pixel(x, y) != background;
         s += ink ? '#' : '.';
     }
@@ -103,11 +107,11 @@ inline std::string ink_columns(Area a, COLORREF background)
 }
 
 // The ink of an area as rows of '#' and '.', for comparing two drawings of the same text.
-inline std::string ink_mask(Area a, COLORREF background)
+inline std::string ink_mask(const Rect& a, COLORREF background)
 {
     std::string s;
-    for (int y = a.top; y <= a.bottom; ++y) {
-        for (int x = a.left; x <= a.right; ++x)
+    for (int y = a.top; y < a.bottom; ++y) {
+        for (int x = a.left; x < a.right; ++x)
             s += pixel(x, y) != background ? '#' : '.';
         s += '\n';
     }

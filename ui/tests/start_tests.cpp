@@ -42,13 +42,15 @@ void solve()
         for (i32 mark : row)
             seen.marks += mark != MARK_NONE;
     int black = 0;
-    for (int y = 222; y < 260; ++y)
-        for (int x = 0; x < 156; ++x)
+    for (int y = STATUS_STRIP.top; y < STATUS_STRIP.bottom; ++y)
+        for (int x = STATUS_STRIP.left; x < STATUS_STRIP.right; ++x)
             black += screen_pixel(x, y) == BLACK;
     seen.screen_shows_searching = black > 0;
-    seen.screen_cursor_cell = screen_pixel(cell_to_pixel(s.cursor_x) + 1, cell_to_pixel(s.cursor_y) + 1);
-    seen.back_cursor_cell = pixel(cell_to_pixel(s.cursor_x) + 1, cell_to_pixel(s.cursor_y) + 1);
-    seen.screen_old_mark = screen_pixel(241 + 20 * 2 + 9, 241 + 20 * 3 + 1);
+    const Rect cursor = cell_interior(s.cursor_x, s.cursor_y);
+    seen.screen_cursor_cell = screen_pixel(cursor.left, cursor.top);
+    seen.back_cursor_cell = pixel(cursor.left, cursor.top);
+    const Rect old_mark = result_cell(3, 2);  // black only where the cell is filled
+    seen.screen_old_mark = screen_pixel(old_mark.left + 9, old_mark.top + 1);
 
     s.status = STATUS_SEVERAL;
     s.result_grid[0][0] = MARK_FILLED_DIFFERS;
@@ -56,7 +58,10 @@ void solve()
 
 namespace {
 
-class Start : public MainWindow {};
+class Start : public MainWindow {
+protected:
+    static void press_start() { click(centre(BUTTON_RECTS[BUTTON_START])); }
+};
 
 TEST_F(Start, ShowsSearchingAndDropsTheHighlightBeforeTheRun)
 {
@@ -65,9 +70,9 @@ TEST_F(Start, ShowsSearchingAndDropsTheHighlightBeforeTheRun)
     solver_state.result_grid[2][1] = MARK_FILLED;
     draw_screen();
     refresh();
-    on_left_click(cell_to_pixel(20) + 5, cell_to_pixel(4) + 5);
+    click(centre(cell_interior(20, 4)));
 
-    on_left_click(200, 200);
+    press_start();
     ASSERT_EQ(seen.calls, 1);
     EXPECT_EQ(seen.status, STATUS_SEARCHING);
     EXPECT_EQ(seen.marks, 0) << "the result is cleared before the run";
@@ -81,26 +86,31 @@ TEST_F(Start, RedrawsEverythingAfterTheRun)
 {
     solver_state.result_grid[2][1] = MARK_FILLED;
     draw_result_grid(back_dc);
-    on_left_click(cell_to_pixel(20) + 5, cell_to_pixel(4) + 5);
-    on_left_click(200, 200);
+    click(centre(cell_interior(20, 4)));
+    press_start();
     EXPECT_EQ(solver_state.status, STATUS_SEVERAL);
-    EXPECT_GT(count_exactly({0, 222, 155, 259}, RED), 0) << "the verdict in red";
-    EXPECT_EQ(pixel(241 + 20 + 9, 241 + 20 + 9), RED) << "the new picture";
-    EXPECT_EQ(pixel(241 + 40 + 9, 241 + 60 + 1), WHITE) << "the old picture is gone";
-    EXPECT_EQ(pixel(cell_to_pixel(20) + 1, cell_to_pixel(4) + 1), CURSOR_BACKGROUND) << "the highlight is back";
+    EXPECT_GT(count_exactly(STATUS_STRIP, RED), 0) << "the verdict in red";
+    const Point new_mark = centre(result_cell(1, 1));
+    const Rect old_mark = result_cell(3, 2);
+    EXPECT_EQ(pixel(new_mark.x, new_mark.y), RED) << "the new picture";
+    EXPECT_EQ(pixel(old_mark.left + 9, old_mark.top + 1), WHITE) << "the old picture is gone";
+    EXPECT_EQ(pixel(cell_interior(20, 4).left, cell_interior(20, 4).top), CURSOR_BACKGROUND)
+        << "the highlight is back";
     HDC dc = GetDC(window_);
-    EXPECT_EQ(GetPixel(dc, 241 + 20 + 9, 241 + 20 + 9) & 0xffffff, RED) << "and the window shows it";
+    EXPECT_EQ(GetPixel(dc, new_mark.x, new_mark.y) & 0xffffff, RED) << "and the window shows it";
     ReleaseDC(window_, dc);
 }
 
 TEST_F(Start, EveryStartRunsTheSolverOnce)
 {
     seen.calls = 0;
-    on_left_click(156, 185);
-    on_left_click(259, 221);
+    const Rect& start = BUTTON_RECTS[BUTTON_START];
+    const Rect& clear = BUTTON_RECTS[BUTTON_CLEAR];
+    on_left_click(start.left, start.top);            // (156, 185)
+    on_left_click(start.right - 1, start.bottom - 1);  // (259, 221)
     EXPECT_EQ(seen.calls, 2);
-    on_left_click(155, 221);  // CLEAR
-    on_left_click(259, 222);  // the sums strip
+    on_left_click(clear.right - 1, clear.bottom - 1);  // (155, 221): CLEAR
+    on_left_click(SUMS_STRIP.right - 1, SUMS_STRIP.top);  // (259, 222): the sums strip
     EXPECT_EQ(seen.calls, 2);
 }
 

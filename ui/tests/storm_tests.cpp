@@ -62,30 +62,32 @@ Event char_event(char ch) { return {WM_CHAR, static_cast<WPARAM>(ch), 0, 0}; }
 Event key_event(WPARAM key) { return {WM_KEYDOWN, key, 0, 0}; }
 Event click_event(int x, int y) { return {WM_LBUTTONDOWN, 0, x, y}; }
 
-// What an event does to the shown result, by the screen layout of the clue editor: the value
-// buttons are 52 x 37 pixels, five a row, from the top left; CLEAR and START are two buttons
-// wide in the sixth row; a typed digit, Delete or a value button edits the current clue.
+// What an event does to the shown result, by the buttons of the layout: a typed digit, Delete
+// or a value button edits the current clue.
 enum class Effect { edit, clear, start, none };
 
 Effect effect_of(const Event& e)
 {
     if (e.message == WM_CHAR || (e.message == WM_KEYDOWN && e.key == VK_DELETE))
         return Effect::edit;
-    if (e.message != WM_LBUTTONDOWN || e.x >= 260 || e.y >= 260)
+    if (e.message != WM_LBUTTONDOWN)
         return Effect::none;
-    const int index = (e.y / 37) * 5 + e.x / 52;
-    if (index < 26)
-        return Effect::edit;
-    if (index < 28)
+    const int button = button_at(e.x, e.y);
+    if (button == BUTTON_CLEAR)
         return Effect::clear;
-    if (index < 30)
+    if (button == BUTTON_START)
         return Effect::start;
-    return Effect::none;
+    return button == NO_BUTTON ? Effect::none : Effect::edit;
 }
 
-// A pixel inside CLEAR (x 52 to 155) or START (x 156 to 259), y 185 to 221.
-Event clear_click(Rng& rng) { return click_event(rng.between(52, 155), rng.between(185, 221)); }
-Event start_click(Rng& rng) { return click_event(rng.between(156, 259), rng.between(185, 221)); }
+// A pixel of button b.
+Event button_click(Rng& rng, int b)
+{
+    const Rect& r = BUTTON_RECTS[b];
+    return click_event(rng.between(r.left, r.right - 1), rng.between(r.top, r.bottom - 1));
+}
+Event clear_click(Rng& rng) { return button_click(rng, BUTTON_CLEAR); }
+Event start_click(Rng& rng) { return button_click(rng, BUTTON_START); }
 
 // The highest line of a band that holds any entry, 0 when it is blank.
 int extent(const i32 (&input)[MAX_LINES][MAX_CLUES])
@@ -113,14 +115,36 @@ protected:
     std::deque<Event> planned;  // the clicks of a puzzle being entered
 
     // A pixel of value button v: "" for 0, "1" to "25".
-    Event value_click(int v) { return click_event(52 * (v % 5) + rng.below(52), 37 * (v / 5) + rng.below(37)); }
+    Event value_click(int v)
+    {
+        const Rect& r = BUTTON_RECTS[v];
+        return click_event(r.left + rng.below(r.width()), r.top + rng.below(r.height()));
+    }
 
-    // Anywhere from 0 to 760, a quarter of the time on a boundary of the layout.
+    // Anywhere on the client area, a quarter of the time on a boundary of the layout: both sides
+    // of a cell edge, a button row, a button column, the last button row, the strips, the
+    // panel's edge, the last cell and the outer frame line.
     int coordinate()
     {
-        static const int edges[] = {0,   19,  20,  36,  37,  51,  52,  184, 185,
-                                    221, 222, 259, 260, 261, 739, 740, 759, 760};
-        return rng.below(4) == 0 ? edges[rng.below(sizeof edges / sizeof edges[0])] : rng.below(761);
+        static const int edges[] = {CLIENT.left,
+                                    cell_to_pixel(1) - 1,
+                                    cell_to_pixel(1),
+                                    BUTTON_RECTS[BUTTONS_PER_ROW].top - 1,
+                                    BUTTON_RECTS[BUTTONS_PER_ROW].top,
+                                    BUTTON_RECTS[1].left - 1,
+                                    BUTTON_RECTS[1].left,
+                                    BUTTON_RECTS[BUTTON_CLEAR].top - 1,
+                                    BUTTON_RECTS[BUTTON_CLEAR].top,
+                                    STRIP_TOP - 1,
+                                    STRIP_TOP,
+                                    PANEL_EDGE - 1,
+                                    PANEL_EDGE,
+                                    PANEL_EDGE + 1,
+                                    cell_to_pixel(LAST_CELL) - 1,
+                                    cell_to_pixel(LAST_CELL),
+                                    LAST_PIXEL - 1,
+                                    LAST_PIXEL};
+        return rng.below(4) == 0 ? edges[rng.below(sizeof edges / sizeof edges[0])] : rng.below(CLIENT_SIZE);
     }
 
     Event next_event()
@@ -141,8 +165,8 @@ protected:
         } else if (roll < 80) {
             e = click_event(coordinate(), coordinate());
         } else if (roll < 90) {  // a slot of the first lines, where small puzzles grow
-            const int along = rng.below(260);
-            const int across = 260 + rng.below(START_SIZE * 20);
+            const int along = rng.below(PANEL_EDGE);
+            const int across = PANEL_EDGE + rng.below(START_SIZE * CELL_PIXELS);
             e = rng.below(2) ? click_event(across, along) : click_event(along, across);
         } else if (roll < 96) {
             e = value_click(rng.below(26));
@@ -186,9 +210,10 @@ protected:
         planned.push_back(clear_click(rng));
         for (const bool column : {true, false}) {
             for (int k = 0; k < n; ++k) {
-                const int slot_x = column ? 13 + k : 12;
-                const int slot_y = column ? 12 : 13 + k;
-                planned.push_back(click_event(20 * slot_x + rng.below(20), 20 * slot_y + rng.below(20)));
+                const int slot_x = column ? BAND_CELLS + k : BAND_CELLS - 1;
+                const int slot_y = column ? BAND_CELLS - 1 : BAND_CELLS + k;
+                planned.push_back(click_event(cell_to_pixel(slot_x) + rng.below(CELL_PIXELS),
+                                              cell_to_pixel(slot_y) + rng.below(CELL_PIXELS)));
                 const std::vector<int> clue = clue_of(column, k);
                 for (auto v = clue.rbegin(); v != clue.rend(); ++v)  // the number nearest the grid first
                     planned.push_back(value_click(*v));
@@ -264,8 +289,9 @@ TEST_F(Storm, InvariantsHoldAfterEveryEvent)
                     " against table totals " + std::to_string(total(s.col_clue_input)) + " / " +
                     std::to_string(total(s.row_clue_input)));
         const bool on_column_slot =
-            s.cursor_y >= 0 && s.cursor_y <= 12 && s.cursor_x >= 13 && s.cursor_x <= 37;
-        const bool on_row_slot = s.cursor_y >= 13 && s.cursor_y <= 37 && s.cursor_x >= 0 && s.cursor_x <= 12;
+            s.cursor_y >= 0 && s.cursor_y < BAND_CELLS && s.cursor_x >= BAND_CELLS && s.cursor_x <= LAST_CELL;
+        const bool on_row_slot =
+            s.cursor_y >= BAND_CELLS && s.cursor_y <= LAST_CELL && s.cursor_x >= 0 && s.cursor_x < BAND_CELLS;
         if (!on_column_slot && !on_row_slot)
             problem("cursor at (" + std::to_string(s.cursor_x) + ", " + std::to_string(s.cursor_y) +
                     "), on no clue slot");

@@ -13,8 +13,8 @@ TEST_F(Window, ClientAreaIs761By761AndCentred)
 {
     RECT client;
     GetClientRect(window_, &client);
-    EXPECT_EQ(client.right - client.left, 761);
-    EXPECT_EQ(client.bottom - client.top, 761);
+    EXPECT_EQ(client.right - client.left, CLIENT_SIZE);
+    EXPECT_EQ(client.bottom - client.top, CLIENT_SIZE);
 
     RECT outer;
     RECT desktop;
@@ -50,21 +50,23 @@ TEST_F(Window, CreationSetsCursorSumsAndDrawsTheBackBuffer)
     EXPECT_EQ(solver_state.cursor_y, 12);
     EXPECT_EQ(solver_state.row_clue_sum, 38);
     EXPECT_EQ(solver_state.col_clue_sum, 38);
-    EXPECT_EQ(client_rect.left, 0);
-    EXPECT_EQ(client_rect.top, 0);
-    EXPECT_EQ(client_rect.right, 761);
-    EXPECT_EQ(client_rect.bottom, 761);
+    EXPECT_EQ(client_rect.left, CLIENT.left);
+    EXPECT_EQ(client_rect.top, CLIENT.top);
+    EXPECT_EQ(client_rect.right, CLIENT.right);
+    EXPECT_EQ(client_rect.bottom, CLIENT.bottom);
 
     BITMAP bitmap = {};
     ASSERT_NE(GetObjectA(back_bitmap, sizeof bitmap, &bitmap), 0);
-    EXPECT_EQ(bitmap.bmWidth, 761);
-    EXPECT_EQ(bitmap.bmHeight, 761);
+    EXPECT_EQ(bitmap.bmWidth, CLIENT_SIZE);
+    EXPECT_EQ(bitmap.bmHeight, CLIENT_SIZE);
     EXPECT_EQ(GetCurrentObject(back_dc, OBJ_BITMAP), back_bitmap);
 
-    EXPECT_EQ(pixel(261, 241), CURSOR_BACKGROUND);
-    EXPECT_EQ(pixel(260, 100), RED);
-    EXPECT_EQ(pixel(505, 505), WHITE);
-    EXPECT_GT(count_other_than(clue_cell_area(12, 13), CLUE_BACKGROUND), 0) << "the sample's clues";
+    const Rect cursor = cell_interior(CURSOR_START_X, CURSOR_START_Y);
+    const Point grid = centre(result_cell(13, 13));
+    EXPECT_EQ(pixel(cursor.left, cursor.top), CURSOR_BACKGROUND);
+    EXPECT_EQ(pixel(COLUMN_FRAME.left, 100), RED);
+    EXPECT_EQ(pixel(grid.x, grid.y), WHITE);
+    EXPECT_GT(count_other_than(cell_interior(12, 13), CLUE_BACKGROUND), 0) << "the sample's clues";
 }
 
 TEST_F(Window, SumsAreSetAsConstantsNotCounted)
@@ -83,28 +85,31 @@ TEST_F(Window, SumsAreSetAsConstantsNotCounted)
 TEST_F(Window, PaintCopiesTheWholeBackBuffer)
 {
     const COLORREF marker = RGB(1, 2, 3);
-    for (POINT p : {POINT{0, 0}, POINT{760, 760}, POINT{380, 5}, POINT{5, 700}})
+    const POINT corners_and_bands[] = {{0, 0}, {LAST_PIXEL, LAST_PIXEL}, {380, 5}, {5, 700}};
+    for (POINT p : corners_and_bands)
         SetPixel(back_dc, p.x, p.y, marker);
     InvalidateRect(window_, nullptr, FALSE);
     UpdateWindow(window_);
 
     HDC screen = GetDC(window_);
-    for (POINT p : {POINT{0, 0}, POINT{760, 760}, POINT{380, 5}, POINT{5, 700}})
+    for (POINT p : corners_and_bands)
         EXPECT_EQ(GetPixel(screen, p.x, p.y) & 0xffffff, marker) << p.x << ", " << p.y;
-    EXPECT_EQ(GetPixel(screen, 261, 241) & 0xffffff, CURSOR_BACKGROUND);
-    EXPECT_EQ(GetPixel(screen, 270, 270) & 0xffffff, WHITE);
+    const Rect cursor = cell_interior(CURSOR_START_X, CURSOR_START_Y);
+    const Point grid = centre(result_cell(1, 1));
+    EXPECT_EQ(GetPixel(screen, cursor.left, cursor.top) & 0xffffff, CURSOR_BACKGROUND);
+    EXPECT_EQ(GetPixel(screen, grid.x, grid.y) & 0xffffff, WHITE);
     ReleaseDC(window_, screen);
-    EXPECT_EQ(pixel(760, 760), marker) << "painting draws nothing into the back buffer";
+    EXPECT_EQ(pixel(LAST_PIXEL, LAST_PIXEL), marker) << "painting draws nothing into the back buffer";
 }
 
 TEST_F(Window, InputRefreshesTheWindowAtOnce)
 {
     send(WM_CHAR, '9');
     HDC screen = GetDC(window_);
-    const Area cell = clue_cell_area(13, 12);
+    const Rect cell = cell_interior(CURSOR_START_X, CURSOR_START_Y);
     int ink = 0;
-    for (int y = cell.top; y <= cell.bottom; ++y)
-        for (int x = cell.left; x <= cell.right; ++x)
+    for (int y = cell.top; y < cell.bottom; ++y)
+        for (int x = cell.left; x < cell.right; ++x)
             ink += (GetPixel(screen, x, y) & 0xffffff) != (GetPixel(back_dc, x, y) & 0xffffff);
     EXPECT_EQ(ink, 0) << "the window shows the back buffer after the edit";
     EXPECT_EQ(solver_state.col_clue_input[0][12], 9);
@@ -127,7 +132,8 @@ TEST_F(Window, DigitsDeleteArrowsAndClicksReachTheirHandlers)
     EXPECT_EQ(send(WM_KEYDOWN, VK_LEFT), 0);
     EXPECT_EQ(solver_state.cursor_x, 13);
     EXPECT_EQ(solver_state.cursor_y, 12);
-    EXPECT_EQ(send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(333, 77)), 0);
+    const Point slot = centre(cell_interior(16, 3));
+    EXPECT_EQ(send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(slot.x, slot.y)), 0);
     EXPECT_EQ(solver_state.cursor_x, 16);
     EXPECT_EQ(solver_state.cursor_y, 3);
 }
@@ -194,8 +200,8 @@ TEST(WinMain, RunsUntilTheWindowIsClosedAndReturnsZero)
     char command_line[] = "";
     EXPECT_EQ(WinMain(instance, nullptr, command_line, SW_SHOWNORMAL), 0);
     EXPECT_NE(seen_window, nullptr);
-    EXPECT_EQ(seen_client.right, 761);
-    EXPECT_EQ(seen_client.bottom, 761);
+    EXPECT_EQ(seen_client.right, CLIENT_SIZE);
+    EXPECT_EQ(seen_client.bottom, CLIENT_SIZE);
     EXPECT_FALSE(IsWindow(seen_window));
     UnregisterClassA(MAIN_CLASS_NAME, instance);
 }

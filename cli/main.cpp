@@ -498,81 +498,95 @@ std::vector<Entry> read_entries(const Options& options, Outputs& outputs)
     return entries;
 }
 
-std::string report(const Entry& puzzle, const Answer& answer, const Options& options)
+// What a report of one puzzle needs to know, worked out once for both forms.
+struct ReportFacts {
+    bool out_of_time;
+    const char* verdict;
+    const char* difficulty;  // none when out of time
+    bool stats;              // a stopped worker leaves no counters
+    bool uniqueness;
+    int solutions;           // shown by a uniqueness answer: the solution, or two that differ
+};
+
+ReportFacts facts_of(const Answer& answer, const Options& options)
+{
+    ReportFacts f{};
+    f.out_of_time = answer.status == STATUS_OUT_OF_TIME;
+    f.verdict = f.out_of_time ? "out of time" : verdict_text(answer.status);
+    f.difficulty = f.out_of_time ? nullptr : difficulty_text(answer.difficulty);
+    f.stats = options.stats && !f.out_of_time;
+    f.uniqueness = options.solver.question == QUESTION_UNIQUENESS;
+    f.solutions = !f.uniqueness || f.out_of_time || answer.status == STATUS_INVALID ? 0
+                  : answer.status == STATUS_SEVERAL                                 ? 2
+                                                                                    : 1;
+    return f;
+}
+
+std::string json_report(const Entry& puzzle, const Answer& answer, const ReportFacts& f)
 {
     const int height = puzzle.height;
     const int width = puzzle.width;
-    const bool out_of_time = answer.status == STATUS_OUT_OF_TIME;
-    const char* verdict = out_of_time ? "out of time" : verdict_text(answer.status);
-    const char* difficulty = out_of_time ? nullptr : difficulty_text(answer.difficulty);
-    const bool stats = options.stats && !out_of_time;  // a stopped worker leaves no counters
-    const bool uniqueness = options.solver.question == QUESTION_UNIQUENESS;
-    // A uniqueness answer shows the solution, or two that differ.
-    const int solutions = !uniqueness || out_of_time || answer.status == STATUS_INVALID ? 0
-                          : answer.status == STATUS_SEVERAL                             ? 2
-                                                                                        : 1;
-    const SolverStats& st = answer.stats;
-    const double seconds = answer.seconds;
-    const double cpu_seconds = answer.cpu_seconds;
     char number[64];
-    std::string out;
-
-    if (options.json) {
-        out += "{\"file\":";
-        append_json_string(out, puzzle.file);
-        out += ",\"index\":" + std::to_string(puzzle.index) + ",\"name\":";
-        append_json_string(out, puzzle.name);
-        out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
-        append_json_string(out, verdict);
-        if (difficulty) out += std::string(",\"difficulty\":\"") + difficulty + '"';
-        out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
-        if (uniqueness) {
-            out += ",\"solutions\":[";
-            for (int k = 0; k < solutions; ++k) {
-                out += k ? ",[" : "[";
-                for (int r = 0; r < height; ++r) {
-                    out += r ? ",\"" : "\"";
-                    for (int c = 0; c < width; ++c) out += filled_in(answer.result_grid[r][c], k) ? '#' : '.';
-                    out += '"';
-                }
-                out += ']';
-            }
-        } else {
-            out += ",\"result_grid\":[";
+    std::string out = "{\"file\":";
+    append_json_string(out, puzzle.file);
+    out += ",\"index\":" + std::to_string(puzzle.index) + ",\"name\":";
+    append_json_string(out, puzzle.name);
+    out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
+    append_json_string(out, f.verdict);
+    if (f.difficulty) out += std::string(",\"difficulty\":\"") + f.difficulty + '"';
+    out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
+    if (f.uniqueness) {
+        out += ",\"solutions\":[";
+        for (int k = 0; k < f.solutions; ++k) {
+            out += k ? ",[" : "[";
             for (int r = 0; r < height; ++r) {
                 out += r ? ",\"" : "\"";
-                for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
+                for (int c = 0; c < width; ++c) out += filled_in(answer.result_grid[r][c], k) ? '#' : '.';
                 out += '"';
             }
+            out += ']';
         }
-        std::snprintf(number, sizeof number, "%.6f", seconds);
-        out += std::string("],\"seconds\":") + number;
-        std::snprintf(number, sizeof number, "%.6f", cpu_seconds);
-        out += std::string(",\"cpu_seconds\":") + number;
-        if (stats) {
-            for (int i = 0; i < solver_stat_field_count; ++i)
-                out += std::string(",\"") + solver_stat_fields[i].name +
-                       "\":" + std::to_string(st.*solver_stat_fields[i].field);
+    } else {
+        out += ",\"result_grid\":[";
+        for (int r = 0; r < height; ++r) {
+            out += r ? ",\"" : "\"";
+            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
+            out += '"';
         }
-        out += "}\n";
-        return out;
     }
+    std::snprintf(number, sizeof number, "%.6f", answer.seconds);
+    out += std::string("],\"seconds\":") + number;
+    std::snprintf(number, sizeof number, "%.6f", answer.cpu_seconds);
+    out += std::string(",\"cpu_seconds\":") + number;
+    if (f.stats) {
+        for (int i = 0; i < solver_stat_field_count; ++i)
+            out += std::string(",\"") + solver_stat_fields[i].name +
+                   "\":" + std::to_string(answer.stats.*solver_stat_fields[i].field);
+    }
+    out += "}\n";
+    return out;
+}
 
-    std::snprintf(number, sizeof number, "%.6f", seconds);
-    out += puzzle.name + " (" + puzzle.file + "): " + verdict;
-    if (difficulty) out += std::string(", difficulty ") + difficulty;
+std::string text_report(const Entry& puzzle, const Answer& answer, const ReportFacts& f)
+{
+    const int height = puzzle.height;
+    const int width = puzzle.width;
+    char number[64];
+    std::snprintf(number, sizeof number, "%.6f", answer.seconds);
+    std::string out = puzzle.name + " (" + puzzle.file + "): " + f.verdict;
+    if (f.difficulty) out += std::string(", difficulty ") + f.difficulty;
     out += std::string(", ") + number + " s\n";
-    if (stats) {
+    if (f.stats) {
         out += "stats:";
         for (int i = 0; i < solver_stat_field_count; ++i)
             out += std::string(i ? ", " : " ") + solver_stat_fields[i].name + " " +
-                   std::to_string(st.*solver_stat_fields[i].field);
+                   std::to_string(answer.stats.*solver_stat_fields[i].field);
         out += '\n';
     }
-    if (uniqueness) {
+    if (f.uniqueness) {
         // The first solution with the cells that the second one differs in marked, then the
         // second one plain.
-        for (int k = 0; k < solutions; ++k)
+        for (int k = 0; k < f.solutions; ++k)
             for (int r = 0; r < height; ++r) {
                 for (int c = 0; c < width; ++c) {
                     const i32 mark = answer.result_grid[r][c];
@@ -580,7 +594,7 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
                 }
                 out += '\n';
             }
-    } else if (answer.status != STATUS_INVALID && !out_of_time) {
+    } else if (answer.status != STATUS_INVALID && !f.out_of_time) {
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) out += mark_char(answer.result_grid[r][c]);
             out += '\n';
@@ -588,6 +602,12 @@ std::string report(const Entry& puzzle, const Answer& answer, const Options& opt
     }
     out += '\n';
     return out;
+}
+
+std::string report(const Entry& puzzle, const Answer& answer, const Options& options)
+{
+    const ReportFacts f = facts_of(answer, options);
+    return options.json ? json_report(puzzle, answer, f) : text_report(puzzle, answer, f);
 }
 
 struct Tally {
@@ -703,6 +723,64 @@ double processor_seconds()
     return total;
 }
 
+// The progress line: short, and what matters first, since a narrow terminal cuts it at the end.
+std::string progress_text(const Tally& t, double seconds)
+{
+    char number[64];
+    std::snprintf(number, sizeof number, "%.1f", seconds);
+    std::string text = std::to_string(t.done()) + " of " + std::to_string(t.puzzles) + " done, " + number +
+                       " s: " + std::to_string(t.unique) + " unique, " + std::to_string(t.none) + " none, " +
+                       std::to_string(t.several) + " several, " + std::to_string(t.out_of_time) +
+                       " out of time, " + std::to_string(t.bad_inputs) + " bad";
+    if (t.failed) text += ", " + std::to_string(t.failed) + " failed";
+    return text;
+}
+
+// Puzzles go to the workers in input order and are written in input order, each once it and
+// all before it are done; a bad input is done as soon as it is reached. A single puzzle without
+// a time limit gains nothing from a worker and is solved here, so that a limit the caller sets
+// on this process (ulimit -t) ends it as it did before workers. Throws when the workers fail.
+template <typename Clock>
+void answer_all(std::vector<Entry>& entries, const Options& options, Outputs& outputs, Tally& tally,
+                ProgressLine& progress, const Clock& elapsed)
+{
+    const bool here = tally.puzzles == 1 && options.timeout == 0;
+    const bool out_on_terminal = isatty(STDOUT_FILENO) == 1;
+    std::size_t next_to_start = 0;
+    std::size_t next_to_write = 0;
+    WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_request);
+    while (next_to_write < entries.size()) {
+        for (; next_to_start < entries.size(); ++next_to_start) {
+            Entry& e = entries[next_to_start];
+            if (!e.error.empty()) {
+                e.err = e.error + "\n";
+                e.done = true;
+            } else if (here) {
+                WorkerReply reply;
+                reply.kind = WorkerReply::Kind::answered;
+                reply.bytes = solve_request(e.request);
+                settle(e, std::move(reply), options, outputs, tally);
+            } else if (pool.can_take()) {
+                pool.submit(next_to_start, e.request);
+            } else {
+                break;
+            }
+        }
+        for (; next_to_write < entries.size() && entries[next_to_write].done; ++next_to_write) {
+            Entry& e = entries[next_to_write];
+            if (!e.err.empty() || out_on_terminal) progress.hide();
+            std::fwrite(e.out.data(), 1, e.out.size(), stdout);
+            std::fflush(stdout);
+            std::fputs(e.err.c_str(), stderr);
+            e = Entry{};
+        }
+        progress.show(progress_text(tally, elapsed()));
+        pool.collect(progress.on() ? 250 : -1, [&](std::size_t id, WorkerReply&& reply) {
+            settle(entries[id], std::move(reply), options, outputs, tally);
+        });
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -728,60 +806,8 @@ int main(int argc, char** argv)
     for (const Entry& e : entries) ++(e.error.empty() ? tally.puzzles : tally.bad_inputs);
     const bool several = entries.size() > 1;
     ProgressLine progress(several);
-    const bool out_on_terminal = isatty(STDOUT_FILENO) == 1;
-    char number[64];
-    // Short, and what matters first: a narrow terminal cuts it at the end.
-    const auto progress_text = [&]() {
-        std::snprintf(number, sizeof number, "%.1f", elapsed());
-        const Tally& t = tally;
-        std::string text = std::to_string(t.done()) + " of " + std::to_string(t.puzzles) + " done, " +
-                           number + " s: " + std::to_string(t.unique) + " unique, " +
-                           std::to_string(t.none) + " none, " + std::to_string(t.several) + " several, " +
-                           std::to_string(t.out_of_time) + " out of time, " + std::to_string(t.bad_inputs) +
-                           " bad";
-        if (t.failed) text += ", " + std::to_string(t.failed) + " failed";
-        return text;
-    };
-
-    // Puzzles go to the workers in input order and are written in input order, each once
-    // it and all before it are done; a bad input is done as soon as it is reached. A single
-    // puzzle without a time limit gains nothing from a worker and is solved here, so that a
-    // limit the caller sets on this process (ulimit -t) ends it as it did before workers.
-    const bool here = tally.puzzles == 1 && options.timeout == 0;
-    std::size_t next_to_start = 0;
-    std::size_t next_to_write = 0;
     try {
-        WorkerPool pool(options.jobs ? options.jobs : processors(), options.timeout, solve_request);
-        while (next_to_write < entries.size()) {
-            for (; next_to_start < entries.size(); ++next_to_start) {
-                Entry& e = entries[next_to_start];
-                if (!e.error.empty()) {
-                    e.err = e.error + "\n";
-                    e.done = true;
-                } else if (here) {
-                    WorkerReply reply;
-                    reply.kind = WorkerReply::Kind::answered;
-                    reply.bytes = solve_request(e.request);
-                    settle(e, std::move(reply), options, outputs, tally);
-                } else if (pool.can_take()) {
-                    pool.submit(next_to_start, e.request);
-                } else {
-                    break;
-                }
-            }
-            for (; next_to_write < entries.size() && entries[next_to_write].done; ++next_to_write) {
-                Entry& e = entries[next_to_write];
-                if (!e.err.empty() || out_on_terminal) progress.hide();
-                std::fwrite(e.out.data(), 1, e.out.size(), stdout);
-                std::fflush(stdout);
-                std::fputs(e.err.c_str(), stderr);
-                e = Entry{};
-            }
-            progress.show(progress_text());
-            pool.collect(progress.on() ? 250 : -1, [&](std::size_t id, WorkerReply&& reply) {
-                settle(entries[id], std::move(reply), options, outputs, tally);
-            });
-        }
+        answer_all(entries, options, outputs, tally, progress, elapsed);
     } catch (const std::runtime_error& error) {
         progress.hide();
         std::fprintf(stderr, "ombrasel-solve: %s\n", error.what());
@@ -792,6 +818,7 @@ int main(int argc, char** argv)
     tally.unwritten = outputs.failures();
     if (several) {
         const double processor = processor_seconds();
+        char number[64];
         std::snprintf(number, sizeof number, "processor time %.3f s, wall time %.3f s", processor, elapsed());
         std::fprintf(stderr, "ombrasel-solve: %s: %s; %s\n",
                      counted(tally.puzzles, "puzzle", "puzzles").c_str(), tally_text(tally).c_str(), number);

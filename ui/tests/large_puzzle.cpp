@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "puzzle.h"
 #include "state.h"
 
 namespace {
@@ -17,28 +18,6 @@ std::uint64_t next(std::uint64_t& x)  // splitmix64: the same numbers on every p
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
     return z ^ (z >> 31);
-}
-
-// Enters the runs of one line into its 13 slots, nearest the grid last; returns their sum.
-i32 enter_runs(const bool* cells, int step, i32 (&slots)[MAX_CLUES])
-{
-    i32 runs[MAX_CLUES + 1] = {};
-    int count = 0, run = 0;
-    for (int p = 0; p <= MAX_LINES; ++p) {
-        if (p < MAX_LINES && cells[p * step]) {
-            ++run;
-        } else if (run > 0) {
-            runs[count++] = run;
-            run = 0;
-        }
-    }
-    i32 sum = 0;
-    for (i32& s : slots) s = 0;
-    for (int k = 0; k < count; ++k) {
-        slots[MAX_CLUES - count + k] = runs[k];
-        sum += runs[k];
-    }
-    return sum;
 }
 
 }  // namespace
@@ -54,12 +33,8 @@ int main(int argc, char** argv)
     bool board[MAX_LINES][MAX_LINES];
     for (auto& row : board)
         for (bool& cell : row) cell = next(x) % 100 < percent;
-    SolverState& s = solver_state;
-    s.row_clue_sum = s.col_clue_sum = 0;
-    for (int line = 0; line < MAX_LINES; ++line) {
-        s.row_clue_sum += enter_runs(&board[line][0], 1, s.row_clue_input[line]);
-        s.col_clue_sum += enter_runs(&board[0][line], MAX_LINES, s.col_clue_input[line]);
-    }
+    enter_puzzle(puzzle_of_drawing(MAX_LINES, MAX_LINES, [&](int r, int c) { return board[r][c]; }));
+    const SolverState& s = solver_state;
     for (int line = 0; line < MAX_LINES; ++line) {
         std::printf("row %d", line + 1);
         for (i32 entry : s.row_clue_input[line]) std::printf(" %d", static_cast<int>(entry));

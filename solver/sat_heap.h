@@ -28,6 +28,7 @@ void heap_up(VarHeap<CAPACITY, Before>& h, i32 i)
     h.pos[v] = i;
 }
 
+// Moves the variable at index i down to its place, after it has come to go lower.
 template <i32 CAPACITY, class Before>
 void heap_down(VarHeap<CAPACITY, Before>& h, i32 i)
 {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,15 +11,6 @@
 #include "tool_run.h"
 
 namespace {
-
-std::vector<JsonObject> json_lines(const std::string& out)
-{
-    std::vector<JsonObject> objects;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
-    return objects;
-}
 
 // "d" and the number. (Not "d" + string: gcc 12 at -O3 warns of overlap there.)
 std::string drawing_name(int k)

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -168,10 +167,7 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
     const Output r = run(arguments);
     ASSERT_EQ(r.exit_code, 0) << r.err;
 
-    std::vector<JsonObject> objects;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line);)
-        objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
+    const std::vector<JsonObject> objects = json_lines(r.out);
     ASSERT_EQ(objects.size(), inputs.size());
     std::set<char> seen;
     std::set<std::string> verdicts;

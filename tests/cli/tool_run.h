@@ -175,6 +175,15 @@ inline const Json& field(const JsonObject& object, const std::string& key)
 inline double num_field(const JsonObject& o, const std::string& key) { return std::get<double>(field(o, key).value); }
 inline std::string str_field(const JsonObject& o, const std::string& key) { return std::get<std::string>(field(o, key).value); }
 
+// The tool's text output, a string a line.
+inline std::vector<std::string> text_lines(const std::string& out)
+{
+    std::istringstream lines(out);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) got.push_back(line);
+    return got;
+}
+
 // The tool's JSON output: an object a line.
 inline std::vector<JsonObject> json_lines(const std::string& out)
 {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -19,9 +18,7 @@ TEST_F(Tool, PrintsTheVerdictAndTheFirstSolution)
     const Output r = run("unique.non several.non none.non");
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.err, "");
-    std::istringstream lines(r.out);
-    std::vector<std::string> got;
-    for (std::string line; std::getline(lines, line);) got.push_back(line);
+    const std::vector<std::string> got = text_lines(r.out);
     ASSERT_EQ(got.size(), 10u) << r.out;
     EXPECT_EQ(got[0].rfind("unique (unique.non): unique, ", 0), 0u) << got[0];
     EXPECT_EQ(got[1], "##");
@@ -47,9 +44,7 @@ TEST_F(Tool, AnswersOnlyWhetherThereIsOneSolutionWhenAsked)
         const Output r = run(engine + "--uniqueness unique.non several.non none.non");
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(r.err, "");
-        std::istringstream lines(r.out);
-        std::vector<std::string> got;
-        for (std::string line; std::getline(lines, line);) got.push_back(line);
+        const std::vector<std::string> got = text_lines(r.out);
         ASSERT_EQ(got.size(), 12u) << r.out;
         EXPECT_EQ(got[0].rfind("unique (unique.non): unique, difficulty line, ", 0), 0u) << got[0];
         EXPECT_EQ(got[1], "##");

@@ -187,9 +187,8 @@ inline std::vector<std::string> text_lines(const std::string& out)
 // The tool's JSON output: an object a line.
 inline std::vector<JsonObject> json_lines(const std::string& out)
 {
-    std::istringstream lines(out);
     std::vector<JsonObject> objects;
-    for (std::string line; std::getline(lines, line);)
+    for (const std::string& line : text_lines(out))
         objects.push_back(std::get<JsonObject>(JsonParser(line).parse_all().value));
     return objects;
 }

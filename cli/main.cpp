@@ -23,7 +23,7 @@
 #include "packed_clues.h"
 #include "progress.h"
 #include "readers.h"
-#include "state.h"
+#include "any_size.h"
 #include "workers.h"
 #include "writers.h"
 
@@ -420,35 +420,42 @@ std::string request_for(const SolverOptions& solver, const Puzzle& puzzle)
     return std::string(reinterpret_cast<const char*>(&solver), sizeof solver) + pack_clues(puzzle);
 }
 
-// What a worker sends back: the verdict, the picture and the counters.
-struct Answer {
+// What a worker sends back: the verdict, the counters and the times, then the picture's marks,
+// a byte a cell, row by row.
+struct AnswerHead {
     i32 status;
     i32 difficulty;
-    i32 result_grid[MAX_LINES][MAX_LINES];
     SolverStats stats;
     double seconds;      // the solver's wall time
     double cpu_seconds;  // and its processor time
 };
-static_assert(std::is_trivially_copyable_v<Answer>, "an answer travels as its bytes");
+static_assert(std::is_trivially_copyable_v<AnswerHead>, "an answer travels as its bytes");
 
-// Runs in a worker: enters the puzzle of a request, solves it and packs the answer.
+struct Answer {
+    AnswerHead head{};
+    std::vector<i32> marks;  // the puzzle's height times its width, MARK_NONE when out of time
+
+    i32 mark(int r, int c, int width) const { return marks[static_cast<std::size_t>(r * width + c)]; }
+};
+
+// Runs in a worker: solves the puzzle of a request and packs the answer.
 std::string solve_request(std::string_view request)
 {
     SolverOptions solver;
     std::memcpy(&solver, request.data(), sizeof solver);
-    enter_puzzle(unpack_clues(request.substr(sizeof solver)));
-    solver_state.status = STATUS_SEARCHING;
+    const Puzzle puzzle = unpack_clues(request.substr(sizeof solver));
     const auto start = std::chrono::steady_clock::now();
     const double cpu_start = cpu_now();
-    solve(solver);
-    Answer answer{};
-    answer.cpu_seconds = cpu_now() - cpu_start;
-    answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    answer.status = solver_state.status;
-    answer.difficulty = solver_state.difficulty;
-    std::memcpy(answer.result_grid, solver_state.result_grid, sizeof answer.result_grid);
-    answer.stats = solver_stats;
-    return std::string(reinterpret_cast<const char*>(&answer), sizeof answer);
+    const SolvedPuzzle solved = solve_any_size(puzzle, solver);
+    AnswerHead head{};
+    head.cpu_seconds = cpu_now() - cpu_start;
+    head.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    head.status = solved.status;
+    head.difficulty = solved.difficulty;
+    head.stats = solved.stats;
+    std::string bytes(reinterpret_cast<const char*>(&head), sizeof head);
+    for (const i32 mark : solved.marks) bytes += static_cast<char>(mark);
+    return bytes;
 }
 
 // ---- the batch ----------------------------------------------------------------------
@@ -511,13 +518,13 @@ struct ReportFacts {
 ReportFacts facts_of(const Answer& answer, const Options& options)
 {
     ReportFacts f{};
-    f.out_of_time = answer.status == STATUS_OUT_OF_TIME;
-    f.verdict = f.out_of_time ? "out of time" : verdict_text(answer.status);
-    f.difficulty = f.out_of_time ? nullptr : difficulty_text(answer.difficulty);
+    f.out_of_time = answer.head.status == STATUS_OUT_OF_TIME;
+    f.verdict = f.out_of_time ? "out of time" : verdict_text(answer.head.status);
+    f.difficulty = f.out_of_time ? nullptr : difficulty_text(answer.head.difficulty);
     f.stats = options.stats && !f.out_of_time;
     f.uniqueness = options.solver.question == QUESTION_UNIQUENESS;
-    f.solutions = !f.uniqueness || f.out_of_time || answer.status == STATUS_INVALID ? 0
-                  : answer.status == STATUS_SEVERAL                                 ? 2
+    f.solutions = !f.uniqueness || f.out_of_time || answer.head.status == STATUS_INVALID ? 0
+                  : answer.head.status == STATUS_SEVERAL                                 ? 2
                                                                                     : 1;
     return f;
 }
@@ -531,7 +538,7 @@ std::string json_report(const Entry& puzzle, const Answer& answer, const ReportF
     append_json_string(out, puzzle.file);
     out += ",\"index\":" + std::to_string(puzzle.index) + ",\"name\":";
     append_json_string(out, puzzle.name);
-    out += ",\"status\":" + std::to_string(answer.status) + ",\"verdict\":";
+    out += ",\"status\":" + std::to_string(answer.head.status) + ",\"verdict\":";
     append_json_string(out, f.verdict);
     if (f.difficulty) out += std::string(",\"difficulty\":\"") + f.difficulty + '"';
     out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
@@ -541,7 +548,7 @@ std::string json_report(const Entry& puzzle, const Answer& answer, const ReportF
             out += k ? ",[" : "[";
             for (int r = 0; r < height; ++r) {
                 out += r ? ",\"" : "\"";
-                for (int c = 0; c < width; ++c) out += filled_in(answer.result_grid[r][c], k) ? '#' : '.';
+                for (int c = 0; c < width; ++c) out += filled_in(answer.mark(r, c, width), k) ? '#' : '.';
                 out += '"';
             }
             out += ']';
@@ -550,18 +557,18 @@ std::string json_report(const Entry& puzzle, const Answer& answer, const ReportF
         out += ",\"result_grid\":[";
         for (int r = 0; r < height; ++r) {
             out += r ? ",\"" : "\"";
-            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.result_grid[r][c]);
+            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.mark(r, c, width));
             out += '"';
         }
     }
-    std::snprintf(number, sizeof number, "%.6f", answer.seconds);
+    std::snprintf(number, sizeof number, "%.6f", answer.head.seconds);
     out += std::string("],\"seconds\":") + number;
-    std::snprintf(number, sizeof number, "%.6f", answer.cpu_seconds);
+    std::snprintf(number, sizeof number, "%.6f", answer.head.cpu_seconds);
     out += std::string(",\"cpu_seconds\":") + number;
     if (f.stats) {
         for (int i = 0; i < solver_stat_field_count; ++i)
             out += std::string(",\"") + solver_stat_fields[i].name +
-                   "\":" + std::to_string(answer.stats.*solver_stat_fields[i].field);
+                   "\":" + std::to_string(answer.head.stats.*solver_stat_fields[i].field);
     }
     out += "}\n";
     return out;
@@ -572,7 +579,7 @@ std::string text_report(const Entry& puzzle, const Answer& answer, const ReportF
     const int height = puzzle.height;
     const int width = puzzle.width;
     char number[64];
-    std::snprintf(number, sizeof number, "%.6f", answer.seconds);
+    std::snprintf(number, sizeof number, "%.6f", answer.head.seconds);
     std::string out = puzzle.name + " (" + puzzle.file + "): " + f.verdict;
     if (f.difficulty) out += std::string(", difficulty ") + f.difficulty;
     out += std::string(", ") + number + " s\n";
@@ -580,7 +587,7 @@ std::string text_report(const Entry& puzzle, const Answer& answer, const ReportF
         out += "stats:";
         for (int i = 0; i < solver_stat_field_count; ++i)
             out += std::string(i ? ", " : " ") + solver_stat_fields[i].name + " " +
-                   std::to_string(answer.stats.*solver_stat_fields[i].field);
+                   std::to_string(answer.head.stats.*solver_stat_fields[i].field);
         out += '\n';
     }
     if (f.uniqueness) {
@@ -589,14 +596,14 @@ std::string text_report(const Entry& puzzle, const Answer& answer, const ReportF
         for (int k = 0; k < f.solutions; ++k)
             for (int r = 0; r < height; ++r) {
                 for (int c = 0; c < width; ++c) {
-                    const i32 mark = answer.result_grid[r][c];
+                    const i32 mark = answer.mark(r, c, width);
                     out += k == 0 ? mark_char(mark) : filled_in(mark, k) ? '#' : '.';
                 }
                 out += '\n';
             }
-    } else if (answer.status != STATUS_INVALID && !f.out_of_time) {
+    } else if (answer.head.status != STATUS_INVALID && !f.out_of_time) {
         for (int r = 0; r < height; ++r) {
-            for (int c = 0; c < width; ++c) out += mark_char(answer.result_grid[r][c]);
+            for (int c = 0; c < width; ++c) out += mark_char(answer.mark(r, c, width));
             out += '\n';
         }
     }
@@ -643,23 +650,20 @@ std::string tally_text(const Tally& t)
 // which they differ red in both.
 std::string answer_picture(const Entry& e, const Answer& answer, const Options& options)
 {
-    const bool two = options.solver.question == QUESTION_UNIQUENESS && answer.status == STATUS_SEVERAL;
+    const bool two = options.solver.question == QUESTION_UNIQUENESS && answer.head.status == STATUS_SEVERAL;
     std::vector<SvgGrid> grids(two ? 2 : 1);
-    if (answer.status != STATUS_INVALID)
-        std::memcpy(grids[0].marks, answer.result_grid, sizeof grids[0].marks);
+    if (answer.head.status != STATUS_INVALID) grids[0].marks = answer.marks;
     if (two) {
         grids[0].caption = "first solution";
         grids[1].caption = "second solution";
-        for (int r = 0; r < MAX_LINES; ++r)
-            for (int c = 0; c < MAX_LINES; ++c) {
-                const i32 mark = answer.result_grid[r][c];
-                const i32 plain = filled_in(mark, 1) ? MARK_FILLED : MARK_EMPTY;
-                const i32 second = mark_differs(mark) ? differing_mark(plain) : plain;
-                grids[1].marks[r][c] = mark == MARK_NONE ? MARK_NONE : second;
-            }
+        for (const i32 mark : answer.marks) {
+            const i32 plain = filled_in(mark, 1) ? MARK_FILLED : MARK_EMPTY;
+            const i32 second = mark_differs(mark) ? differing_mark(plain) : plain;
+            grids[1].marks.push_back(mark == MARK_NONE ? MARK_NONE : second);
+        }
     }
     return answer_svg(unpack_clues(std::string_view(e.request).substr(sizeof(SolverOptions))), e.name,
-                      verdict_text(answer.status), grids);
+                      verdict_text(answer.head.status), grids);
 }
 
 // Turns a worker's reply into what is written for the puzzle, and counts it.
@@ -668,17 +672,20 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
     Answer answer{};
     std::string failure;
     if (reply.kind == WorkerReply::Kind::out_of_time) {
-        answer.status = STATUS_OUT_OF_TIME;
-        answer.seconds = reply.wall_seconds;
-        answer.cpu_seconds = reply.cpu_seconds;
+        answer.head.status = STATUS_OUT_OF_TIME;
+        answer.head.seconds = reply.wall_seconds;
+        answer.head.cpu_seconds = reply.cpu_seconds;
+        answer.marks.assign(static_cast<std::size_t>(e.height * e.width), MARK_NONE);
     } else if (reply.kind == WorkerReply::Kind::failed) {
         failure = "solver failed: " + reply.why;
-    } else if (reply.bytes.size() != sizeof answer) {
+    } else if (reply.bytes.size() != sizeof(AnswerHead) + static_cast<std::size_t>(e.height * e.width)) {
         failure = "solver failed: an answer of " + std::to_string(reply.bytes.size()) + " bytes";
     } else {
-        std::memcpy(&answer, reply.bytes.data(), sizeof answer);
-        if (!verdict_text(answer.status))
-            failure = "solver ended with status " + std::to_string(answer.status) + ", not a verdict";
+        std::memcpy(&answer.head, reply.bytes.data(), sizeof answer.head);
+        for (std::size_t i = sizeof answer.head; i < reply.bytes.size(); ++i)
+            answer.marks.push_back(static_cast<unsigned char>(reply.bytes[i]));
+        if (!verdict_text(answer.head.status))
+            failure = "solver ended with status " + std::to_string(answer.head.status) + ", not a verdict";
     }
     e.done = true;
     if (!failure.empty()) {
@@ -687,12 +694,12 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
         return;
     }
     e.out = report(e, answer, options);
-    if (outputs.svg && answer.status != STATUS_OUT_OF_TIME)
+    if (outputs.svg && answer.head.status != STATUS_OUT_OF_TIME)
         if (const auto problem = outputs.svg->write(e.name, answer_picture(e, answer, options)))
             e.err += *problem + "\n";
-    if (answer.status == STATUS_FINISHED) ++tally.unique;
-    else if (answer.status == STATUS_INVALID) ++tally.none;
-    else if (answer.status == STATUS_SEVERAL) ++tally.several;
+    if (answer.head.status == STATUS_FINISHED) ++tally.unique;
+    else if (answer.head.status == STATUS_INVALID) ++tally.none;
+    else if (answer.head.status == STATUS_SEVERAL) ++tally.several;
     else ++tally.out_of_time;
 }
 

@@ -135,7 +135,7 @@ void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, con
         for (int c = 0; c < width; ++c) {
             const int x = p.grid_x + c * CELL;
             const int y = p.grid_y + r * CELL;
-            const i32 mark = grid.marks[r][c];
+            const i32 mark = grid.mark(r, c, width);
             if (mark == MARK_FILLED) {
                 put_rect(black, x, y, CELL);
             } else if (mark == MARK_FILLED_DIFFERS) {
@@ -190,7 +190,7 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
         captions = captions || !grid.caption.empty();
         for (int r = 0; r < height; ++r)
             for (int c = 0; c < width; ++c)
-                red = red || mark_differs(grid.marks[r][c]);
+                red = red || mark_differs(grid.mark(r, c, width));
     }
     std::string heading;
     put(heading, title, ": ", verdict);

@@ -8,16 +8,22 @@
 #include <string_view>
 #include <vector>
 
+#include "codes.h"
 #include "puzzle.h"
-#include "state.h"
 
 // The puzzle's clues in Simpson's .non format, as the .non reader reads them back.
 std::string non_text(const Puzzle& puzzle);
 
-// One grid of an answer's picture: a result mark (MARK_*) a cell, rows top to bottom.
+// One grid of an answer's picture: a result mark (MARK_*) a cell, row by row, as many rows and
+// columns as the puzzle has; no marks at all draws the grid empty.
 struct SvgGrid {
     std::string caption;  // under the grid; none when empty
-    i32 marks[MAX_LINES][MAX_LINES] = {};
+    std::vector<i32> marks;
+
+    i32 mark(int r, int c, int width) const
+    {
+        return marks.empty() ? MARK_NONE : marks[static_cast<std::size_t>(r * width + c)];
+    }
 };
 
 // A picture of a puzzle's answer: the title and the verdict on top, then each grid with its

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "puzzle.h"
+#include "entry.h"
 #include "readers.h"
 #include "writers.h"
 

@@ -1,9 +1,9 @@
-// Entering a puzzle into the clue tables, the way the clue editor does.
-#include "puzzle.h"
+// Entering a puzzle into the clue tables, the way the clue editor does, and solving it there.
+#include "entry.h"
 
 #include <cassert>
 
-#include "state.h"
+namespace OMBRASEL_CORE {
 
 namespace {
 
@@ -32,3 +32,23 @@ void enter_puzzle(const Puzzle& puzzle)
     enter_lines(puzzle.rows, s.row_clue_input, s.row_clue_sum);
     enter_lines(puzzle.cols, s.col_clue_input, s.col_clue_sum);
 }
+
+SolvedPuzzle solve_puzzle(const Puzzle& puzzle, const SolverOptions& options)
+{
+    SolverState& s = solver_state;
+    enter_puzzle(puzzle);
+    s.status = STATUS_SEARCHING;
+    solve(options);
+    SolvedPuzzle answer;
+    answer.status = s.status;
+    answer.difficulty = s.difficulty;
+    answer.height = static_cast<int>(puzzle.rows.size());
+    answer.width = static_cast<int>(puzzle.cols.size());
+    answer.marks.reserve(static_cast<std::size_t>(answer.height * answer.width));
+    for (int r = 0; r < answer.height; ++r)
+        for (int c = 0; c < answer.width; ++c) answer.marks.push_back(s.result_grid[r][c]);
+    answer.stats = solver_stats;
+    return answer;
+}
+
+}  // namespace OMBRASEL_CORE

@@ -1,4 +1,4 @@
-// A puzzle as its clues, typed into the clue tables as a user would; the clues of a drawing.
+// A puzzle as its clues, and the clues of a drawing.
 #pragma once
 
 #include <string>
@@ -15,11 +15,6 @@ struct Puzzle {
     int index = 1;       // its number within the file (the "$N" number of the tournament format)
     std::string name{};  // what reports call it
 };
-
-// Types the puzzle into the clue entry tables as a user would (every number in the slots
-// nearest the grid), blanks the rest and sets both sums to the tables' totals. The puzzle is
-// within the tables' limits: at most 25 rows and columns, 13 numbers a line.
-void enter_puzzle(const Puzzle& puzzle);
 
 // The lengths of the runs of filled cells along a line of `count` cells, in order; filled(i)
 // says whether cell i (from 0) is filled.

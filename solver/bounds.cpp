@@ -3,6 +3,8 @@
 
 #include "line.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 using u32 = std::uint32_t;
@@ -125,3 +127,5 @@ void col_rightmost(int c)
     rightmost_packing(col_masks(c), s.height, s.col_clues[c - 1], s.col_clue_count[c - 1],
                       s.col_right_start);
 }
+
+}  // namespace OMBRASEL_CORE

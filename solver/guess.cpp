@@ -1,6 +1,8 @@
 // Guessing with probing: fix open cells next to decided ones when one value leads to a contradiction.
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 bool next_to_decided(i32 r, i32 c)
@@ -46,3 +48,5 @@ int guess_probe()
     } while (fixed_any);
     return 0;
 }
+
+}  // namespace OMBRASEL_CORE

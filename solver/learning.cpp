@@ -28,6 +28,8 @@
 
 #include "sat.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 constexpr i32 MAX_OPEN = MAX_LINES * MAX_LINES;
@@ -324,3 +326,5 @@ void learning_to_second()
     }
     record_result();
 }
+
+}  // namespace OMBRASEL_CORE

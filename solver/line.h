@@ -5,6 +5,8 @@
 
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 // Bit p stands for position p of the line, 1 to N; positions outside the line
 // are never filled and never tested for emptiness.
 struct LineMasks {
@@ -140,3 +142,5 @@ int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must
 // the cells of `order[0]` first, then those of order[1], and so on (each a mask of positions;
 // cells in no mask are kept). Returns the cells kept.
 LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uint32_t* order, i32 groups);
+
+}  // namespace OMBRASEL_CORE

@@ -3,6 +3,8 @@
 
 #include <bit>
 
+namespace OMBRASEL_CORE {
+
 int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a)
 {
     i32 M = n > 0 ? n - 1 : 0;
@@ -74,3 +76,5 @@ LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uin
     }
     return cells;
 }
+
+}  // namespace OMBRASEL_CORE

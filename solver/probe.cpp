@@ -3,6 +3,8 @@
 
 #include "line.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 enum class Scan { NOTHING, FIXED, CONTRADICTION };
@@ -88,3 +90,5 @@ int probe()
         }
     }
 }
+
+}  // namespace OMBRASEL_CORE

@@ -5,6 +5,8 @@
 
 #include "line.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 // Applies both rules to a line from the bounds just computed for it. The blocks'
@@ -62,3 +64,5 @@ int propagate()
     } while (changed);
     return 0;
 }
+
+}  // namespace OMBRASEL_CORE

@@ -8,6 +8,8 @@
 
 #include "line.h"
 
+namespace OMBRASEL_CORE {
+
 SatState sat_state;
 
 namespace {
@@ -949,3 +951,5 @@ i32 sat_solve(const i32* assumptions, i32 count, std::int64_t conflict_limit)
         }
     }
 }
+
+}  // namespace OMBRASEL_CORE

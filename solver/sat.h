@@ -26,6 +26,8 @@
 #include "sat_watches.h"
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 using u32 = std::uint32_t;
 
 // ---- capacities -----------------------------------------------------------
@@ -186,3 +188,5 @@ void sat_pin_phase(i32 var, bool pinned);
 void sat_set_decision(i32 var, bool branch);
 
 inline bool sat_true(i32 lit) { return sat_state.value[lit] > 0; }
+
+}  // namespace OMBRASEL_CORE

@@ -3,6 +3,8 @@
 
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 // Variables 0 to CAPACITY - 1; Before{}(a, b) says whether a goes above b (for the solver, is
 // more active), so that the heap reads the keys where they are kept.
 template <i32 CAPACITY, class Before>
@@ -79,3 +81,5 @@ i32 heap_pop(VarHeap<CAPACITY, Before>& h)
     }
     return top;
 }
+
+}  // namespace OMBRASEL_CORE

@@ -7,6 +7,8 @@
 
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 struct SatWatcher {
     std::uint32_t cref;  // the clause; SAT_BINARY set for a two-literal clause
     i32 blocker;         // a literal of the clause: when it is true the clause need not be visited
@@ -139,3 +141,5 @@ void watches_lay_out(WatchPool<LISTS, POOL>& w)
     }
     w.top = top;
 }
+
+}  // namespace OMBRASEL_CORE

@@ -3,6 +3,8 @@
 
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 // Finds the first open cell in row-major order; with skip_differing, cells already
@@ -105,3 +107,5 @@ void search_node()
 void search() { search_node<false>(); }
 
 void search_to_second() { search_node<true>(); }
+
+}  // namespace OMBRASEL_CORE

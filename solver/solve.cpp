@@ -1,6 +1,8 @@
 // The solver run behind START: compile, check the sums, run the stages, set the verdict.
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 bool any_open_cell()
@@ -62,3 +64,5 @@ void solve(const SolverOptions& options)
 }
 
 void solve() { solve(SolverOptions{}); }
+
+}  // namespace OMBRASEL_CORE

@@ -1,6 +1,8 @@
 // The static puzzle state with its built-in sample, and the clue compilation.
 #include "state.h"
 
+namespace OMBRASEL_CORE {
+
 namespace {
 
 // The sample puzzle: the word GRID, 5 rows x 16 columns with columns 4, 8, 9 and 13
@@ -48,41 +50,10 @@ i32 compile_band(const i32 (&input)[MAX_LINES][MAX_CLUES], i32 (&clues)[MAX_LINE
 
 }  // namespace
 
-SolverState solver_state = initial_state();
+// The window starts with the sample typed in; the tool enters every puzzle itself.
+SolverState solver_state = MAX_LINES == WINDOW_MAX_LINES ? initial_state() : SolverState{};
 SolverStats solver_stats;
 
-const SolverStatField solver_stat_fields[] = {
-    {"probe_fixed", &SolverStats::probe_fixed},
-    {"guess_fixed", &SolverStats::guess_fixed},
-    {"search_calls", &SolverStats::search_calls},
-    {"leftmost_calls", &SolverStats::leftmost_calls},
-    {"completion_calls", &SolverStats::completion_calls},
-    {"queries", &SolverStats::queries},
-    {"solutions_found", &SolverStats::solutions},
-    {"refutations", &SolverStats::refutations},
-    {"interrupted", &SolverStats::interrupted},
-    {"reused", &SolverStats::reused},
-    {"backbone", &SolverStats::backbone},
-    {"early_sorting", &SolverStats::early_sorting},
-    {"sorting_queries", &SolverStats::sorting_queries},
-    {"sorting_conflicts", &SolverStats::sorting_conflicts},
-    {"walk_queries", &SolverStats::walk_queries},
-    {"walk_conflicts", &SolverStats::walk_conflicts},
-    {"walk_us", &SolverStats::walk_us},
-    {"sorting_us", &SolverStats::sorting_us},
-    {"largest_search", &SolverStats::largest_search},
-    {"largest_search_us", &SolverStats::largest_search_us},
-    {"variables", &SolverStats::variables},
-    {"decisions", &SolverStats::decisions},
-    {"conflicts", &SolverStats::conflicts},
-    {"propagations", &SolverStats::propagations},
-    {"restarts", &SolverStats::restarts},
-    {"reductions", &SolverStats::reductions},
-    {"rephases", &SolverStats::rephases},
-    {"trials", &SolverStats::trials},
-    {"failed_trials", &SolverStats::failed_trials},
-};
-const int solver_stat_field_count = sizeof solver_stat_fields / sizeof solver_stat_fields[0];
 
 void load_sample_puzzle()
 {
@@ -112,3 +83,5 @@ void compile_clues()
     s.width = compile_band(s.col_clue_input, s.col_clues, s.col_clue_count, s.col_state);
     s.height = compile_band(s.row_clue_input, s.row_clues, s.row_clue_count, s.row_state);
 }
+
+}  // namespace OMBRASEL_CORE

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "puzzle.h"
+#include "entry.h"
 #include "state.h"
 
 using Cells = std::vector<i32>;          // cell codes of one line, index 0 unused (positions from 1)

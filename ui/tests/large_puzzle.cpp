@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "puzzle.h"
+#include "entry.h"
 #include "state.h"
 
 namespace {

@@ -1,0 +1,18 @@
+// A puzzle's answer as a front end keeps it, whatever size the core that gave it was built for.
+#pragma once
+
+#include <vector>
+
+#include "codes.h"
+
+struct SolvedPuzzle {
+    i32 status = STATUS_NONE;
+    i32 difficulty = DIFFICULTY_NONE;
+    int height = 0;
+    int width = 0;
+    std::vector<i32> marks;  // the result grid's marks, row by row, height rows of width
+    SolverStats stats{};
+
+    // The mark of cell (r, c), counted from 0.
+    i32 mark(int r, int c) const { return marks[static_cast<std::size_t>(r * width + c)]; }
+};

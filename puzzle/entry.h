@@ -5,7 +5,7 @@
 #include "puzzle.h"
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 // Types the puzzle into the clue entry tables as a user would (every number in the slots
 // nearest the grid), blanks the rest and sets both sums to the tables' totals. The puzzle is

@@ -3,7 +3,7 @@
 
 #include <cassert>
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 

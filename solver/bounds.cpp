@@ -1,25 +1,7 @@
 // Leftmost and rightmost placements of a line's blocks that agree with its decided cells.
-#include <bit>
-
 #include "line.h"
 
-namespace OMBRASEL_CORE {
-
-namespace {
-
-using u32 = std::uint32_t;
-
-inline i32 highest(u32 bits)
-{
-    return 31 - std::countl_zero(bits);
-}
-
-inline i32 lowest(u32 bits)
-{
-    return std::countr_zero(bits);
-}
-
-}  // namespace
+inline namespace OMBRASEL_CORE {
 
 // The rightmost packing: the mirror image of the leftmost one, run only on cells
 // for which the leftmost packing has just succeeded.
@@ -41,12 +23,12 @@ void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right
         }
         bool settled = true;
         i32 e = a + len[k];
-        if (const u32 holes = cells.empty & bits_between(a, e - 1)) {
+        if (const LineBits holes = cells.empty & bits_between(a, e - 1)) {
             e = lowest(holes);
             a = e - len[k];
             settled = false;
         }
-        if (const u32 uncovered = cells.filled & bits_between(e, right_start[k + 1] - 1)) {
+        if (const LineBits uncovered = cells.filled & bits_between(e, right_start[k + 1] - 1)) {
             ++k;
             a = lowest(uncovered);
             settled = false;
@@ -74,18 +56,18 @@ int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_en
             if (d < last_filled) d = last_filled;
         } else {
             // A block may not be followed directly by a filled cell: slide right over it.
-            d += std::countr_one(cells.filled >> (d + 1));
+            d += trailing_ones(cells.filled >> (d + 1));
         }
         bool settled = true;
         i32 s = d - len[k];  // the position just before the block
-        if (const u32 holes = cells.empty & bits_between(s + 1, d)) {
+        if (const LineBits holes = cells.empty & bits_between(s + 1, d)) {
             s = highest(holes);
             d = s + len[k];
             settled = false;
         }
         // A filled cell between this block and the previous one must be covered
         // by the previous block.
-        if (const u32 uncovered = cells.filled & bits_between(left_end[k - 1] + 1, s)) {
+        if (const LineBits uncovered = cells.filled & bits_between(left_end[k - 1] + 1, s)) {
             if (k == 1) return 1;
             --k;
             d = highest(uncovered);

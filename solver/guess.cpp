@@ -1,7 +1,7 @@
 // Guessing with probing: fix open cells next to decided ones when one value leads to a contradiction.
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 

@@ -28,7 +28,7 @@
 
 #include "sat.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 
@@ -67,14 +67,14 @@ void load_puzzle()
             if (s.grid[r][c] == CELL_UNKNOWN) L.var[r][c] = sat_new_var();
     auto add_line = [&](i32 length, const i32* clue, i32 count, auto cell_at) {
         i32 var[GRID_SIZE];
-        u32 filled = 0, empty = 0;
+        LineBits filled{}, empty{};
         bool open = false;
         for (i32 p = 1; p <= length; ++p) {
             const auto [r, c] = cell_at(p);
             var[p] = L.var[r][c];
             open |= var[p] >= 0;
-            if (s.grid[r][c] == CELL_FILLED) filled |= 1u << p;
-            if (s.grid[r][c] == CELL_EMPTY) empty |= 1u << p;
+            if (s.grid[r][c] == CELL_FILLED) filled |= bit_at(p);
+            if (s.grid[r][c] == CELL_EMPTY) empty |= bit_at(p);
         }
         if (open) sat_add_line(length, clue, count, var, filled, empty);
     };

@@ -3,25 +3,26 @@
 
 #include <cstdint>
 
+#include "line_bits.h"
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 // Bit p stands for position p of the line, 1 to N; positions outside the line
 // are never filled and never tested for emptiness.
 struct LineMasks {
-    std::uint32_t filled;
-    std::uint32_t empty;
+    LineBits filled;
+    LineBits empty;
 };
 
 template <int STRIDE>
 inline LineMasks line_masks(const i32* line, i32 N)
 {
-    std::uint32_t filled = 0, empty = 0;
+    LineBits filled{}, empty{};
     for (i32 p = 1; p <= N; ++p) {
         const i32 cell = line[p * STRIDE];
-        filled |= std::uint32_t{cell == CELL_FILLED} << p;
-        empty |= std::uint32_t{cell == CELL_EMPTY} << p;
+        filled |= bit_if(cell == CELL_FILLED, p);
+        empty |= bit_if(cell == CELL_EMPTY, p);
     }
     return {filled, empty};
 }
@@ -68,30 +69,18 @@ inline LineMasks masks_of(i32 line)
 int leftmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* left_end);
 void rightmost_packing(LineMasks cells, i32 N, const i32* len, i32 n, i32* right_start);
 
-// Bits 0 to b, for -1 <= b <= 31 (none for -1); no branch, as it sits in every packing step.
-inline std::uint32_t bits_up_to(i32 b)
-{
-    return static_cast<std::uint32_t>((std::uint64_t{1} << ((b + 1) & 63)) - 1);
-}
-
-// Bits a to b, for 1 <= a; none when b < a.
-inline std::uint32_t bits_between(i32 a, i32 b)
-{
-    return bits_up_to(b) & ~bits_up_to(a - 1);
-}
-
 // The filled cells of the placement whose block k ends at end[k].
-inline std::uint32_t placement_by_ends(const i32* end, const i32* len, i32 n)
+inline LineBits placement_by_ends(const i32* end, const i32* len, i32 n)
 {
-    std::uint32_t filled = 0;
+    LineBits filled{};
     for (i32 k = 1; k <= n; ++k) filled |= bits_between(end[k] - len[k] + 1, end[k]);
     return filled;
 }
 
 // The filled cells of the placement whose block k starts at start[k].
-inline std::uint32_t placement_by_starts(const i32* start, const i32* len, i32 n)
+inline LineBits placement_by_starts(const i32* start, const i32* len, i32 n)
 {
-    std::uint32_t filled = 0;
+    LineBits filled{};
     for (i32 k = 1; k <= n; ++k) filled |= bits_between(start[k], start[k] + len[k] - 1);
     return filled;
 }
@@ -104,10 +93,10 @@ inline std::uint32_t placement_by_starts(const i32* start, const i32* len, i32 n
 // its cells lead from state 0 to state M. With states as bits, every set of states moves at once.
 
 struct LineAutomaton {
-    i32 length;              // N
-    std::uint32_t advance[2];  // [value]: states that move on by a cell of that value (1 filled)
-    std::uint32_t stay;      // states that an empty cell keeps
-    std::uint32_t accept;    // state M
+    i32 length;          // N
+    LineBits advance[2];  // [value]: states that move on by a cell of that value (1 filled)
+    LineBits stay;        // states that an empty cell keeps
+    LineBits accept;      // state M
 };
 
 // 1 when the clue needs more than N cells.
@@ -115,19 +104,17 @@ int make_automaton(i32 N, const i32* len, i32 n, LineAutomaton& a);
 
 // All ones when a cell may hold a value, none when `ruled_out` (a mask of cells) rules it out at
 // position p: a filled cell may not be empty, an empty one not filled.
-inline std::uint32_t may_hold(std::uint32_t ruled_out, i32 p) { return ((ruled_out >> p) & 1u) - 1u; }
+inline LineBits may_hold(LineBits ruled_out, i32 p) { return all_if<LineBits>(!has_bit(ruled_out, p)); }
 
 // The states after one more cell; may_fill and may_empty are masks from may_hold().
-inline std::uint32_t automaton_step(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill,
-                                    std::uint32_t may_empty)
+inline LineBits automaton_step(const LineAutomaton& a, LineBits states, LineBits may_fill, LineBits may_empty)
 {
     return (((states & a.advance[1]) << 1) & may_fill) |
            ((((states & a.advance[0]) << 1) | (states & a.stay)) & may_empty);
 }
 
 // The states before one more cell from which `states` can be reached.
-inline std::uint32_t automaton_back(const LineAutomaton& a, std::uint32_t states, std::uint32_t may_fill,
-                                    std::uint32_t may_empty)
+inline LineBits automaton_back(const LineAutomaton& a, LineBits states, LineBits may_fill, LineBits may_empty)
 {
     return (((states >> 1) & a.advance[1]) & may_fill) |
            ((((states >> 1) & a.advance[0]) | (states & a.stay)) & may_empty);
@@ -135,12 +122,11 @@ inline std::uint32_t automaton_back(const LineAutomaton& a, std::uint32_t states
 
 // Exact line solving: 1 when no placement agrees with the cells; otherwise the open cells that
 // every agreeing placement fills, and those that it leaves empty.
-int automaton_solve(const LineAutomaton& a, LineMasks cells, std::uint32_t& must_fill,
-                    std::uint32_t& must_empty);
+int automaton_solve(const LineAutomaton& a, LineMasks cells, LineBits& must_fill, LineBits& must_empty);
 
 // For cells that no placement agrees with: drops decided cells while that stays so, trying
 // the cells of `order[0]` first, then those of order[1], and so on (each a mask of positions;
 // cells in no mask are kept). Returns the cells kept.
-LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const std::uint32_t* order, i32 groups);
+LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const LineBits* order, i32 groups);
 
 }  // namespace OMBRASEL_CORE

@@ -1,9 +1,7 @@
 // Cell probing: try both values of every open cell of each settled line against that line alone.
-#include <bit>
-
 #include "line.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 
@@ -23,12 +21,12 @@ Scan scan_line(i32 line)
 {
     const LineView v = line_view<ROW>(line);
     LineMasks cells = masks_of<ROW>(line);
-    std::uint32_t open = bits_between(1, v.length) & ~(cells.filled | cells.empty);
+    LineBits open = bits_between(1, v.length) & ~(cells.filled | cells.empty);
     if (!open) return Scan::NOTHING;
     // No agreeing placement: both values of the first open cell are impossible.
     if (leftmost_packing(cells, v.length, v.len, v.n, v.left_end)) return Scan::CONTRADICTION;
-    std::uint32_t can_fill = 0, can_empty = 0;
-    auto learn = [&](std::uint32_t placement) {
+    LineBits can_fill{}, can_empty{};
+    auto learn = [&](LineBits placement) {
         can_fill |= placement;
         can_empty |= ~placement;
     };
@@ -43,12 +41,12 @@ Scan scan_line(i32 line)
     };
 
     bool fixed = false;
-    for (; open; open &= open - 1) {
-        const std::uint32_t bit = open & (~open + 1);
+    for (; open; open = without_lowest(open)) {
+        const i32 p = lowest(open);
+        const LineBits bit = bit_at(p);
         const bool empty_possible = (can_empty & bit) || possible({cells.filled, cells.empty | bit});
         const bool fill_possible = (can_fill & bit) || possible({cells.filled | bit, cells.empty});
         if (empty_possible && fill_possible) continue;
-        const i32 p = std::countr_zero(bit);
         const i32 r = ROW ? line : p;
         const i32 c = ROW ? p : line;
         (fill_possible ? cells.filled : cells.empty) |= bit;

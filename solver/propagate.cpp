@@ -1,11 +1,10 @@
 // Line propagation: settle every pending line by the overlap and gap rules.
-#include <bit>
 #include <initializer_list>
 #include <utility>
 
 #include "line.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 
@@ -17,17 +16,17 @@ void apply_rules(i32 line, const LineView& v, LineMasks cells, bool& changed)
 {
     i32* L = v.left_end;
     i32* R = v.right_start;
-    std::uint32_t filled = 0;
+    LineBits filled{};
     for (i32 k = 1; k <= v.n; ++k) filled |= bits_between(R[k], L[k]);
     R[0] = 1;
     L[v.n + 1] = v.length;
-    std::uint32_t empty = 0;
+    LineBits empty{};
     for (i32 m = 0; m <= v.n; ++m) empty |= bits_between(R[m] + v.len[m], L[m + 1] - v.len[m + 1]);
 
-    const std::uint32_t open = ~(cells.filled | cells.empty);
+    const LineBits open = ~(cells.filled | cells.empty);
     for (const auto& [bits, value] : {std::pair{filled & open, CELL_FILLED}, std::pair{empty & open, CELL_EMPTY}}) {
-        for (std::uint32_t rest = bits; rest; rest &= rest - 1) {
-            const i32 p = std::countr_zero(rest);
+        for (LineBits rest = bits; rest; rest = without_lowest(rest)) {
+            const i32 p = lowest(rest);
             // This line goes back to pending with the crossing one; the caller then settles it.
             assign_cell(ROW ? line : p, ROW ? p : line, value);
             changed = true;

@@ -8,7 +8,7 @@
 
 #include "line.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 SatState sat_state;
 
@@ -112,7 +112,7 @@ inline void assign(i32 lit, u32 from, i32 solved = -1)
     for (int k = 0; k < 2; ++k) {
         const i32 line = S.line_of[v][k];
         if (line < 0) continue;
-        const u32 bit = 1u << S.pos_of[v][k];
+        const LineBits bit = bit_at(S.pos_of[v][k]);
         (filled ? S.lines[line].filled : S.lines[line].empty) |= bit;
         if (line != solved) queue_line(line);
     }
@@ -144,7 +144,7 @@ void cancel_until(i32 level, bool save_phase = true)
         for (int k = 0; k < 2; ++k) {
             const i32 line = S.line_of[v][k];
             if (line < 0) continue;
-            const u32 bit = ~(1u << S.pos_of[v][k]);
+            const LineBits bit = ~bit_at(S.pos_of[v][k]);
             S.lines[line].filled &= bit;
             S.lines[line].empty &= bit;
         }
@@ -228,24 +228,57 @@ u32 propagate_clauses()
     return conflict;
 }
 
-// Line solving of a line as its cells stand, remembered in S.line_cache.
-inline bool solve_line(i32 line, const SatLine& l, u32& must_fill, u32& must_empty)
+// A line of up to 25 cells: its cells and its number are the key, and the result fits a word.
+template <class Bits>
+inline bool solve_line_cached(SatPackedLineResult* cache, i32 line, const LineAutomaton& a, Bits filled, Bits empty,
+                              Bits& must_fill, Bits& must_empty)
 {
-    static_assert(GRID_SIZE - 2 <= 25 && SAT_MAX_LINES <= 64, "a line's cells and number fill a key");
+    static_assert(2 * WINDOW_MAX_LINES <= 64, "a line's cells and number fill a key");
     const std::uint64_t key = (S.line_generation << 56) | (std::uint64_t{static_cast<u32>(line)} << 50) |
-                              (std::uint64_t{l.filled >> 1} << 25) | (l.empty >> 1);
-    SatLineResult& slot = S.line_cache[(key * 0x9e3779b97f4a7c15u) >> (64 - SAT_LINE_CACHE_BITS)];
+                              (std::uint64_t{filled >> 1} << 25) | (empty >> 1);
+    SatPackedLineResult& slot = cache[(key * 0x9e3779b97f4a7c15u) >> (64 - SAT_LINE_CACHE_BITS)];
     constexpr std::uint64_t MASK = (1u << 25) - 1;
     if (slot.key == key) {
         must_fill = static_cast<u32>(slot.result & MASK) << 1;
         must_empty = static_cast<u32>((slot.result >> 25) & MASK) << 1;
         return (slot.result >> 50) != 0;
     }
-    const bool failed = automaton_solve(l.automaton, {l.filled, l.empty}, must_fill, must_empty) != 0;
+    const bool failed = automaton_solve(a, {filled, empty}, must_fill, must_empty) != 0;
     slot.key = key;
     slot.result = std::uint64_t{must_fill >> 1} | (std::uint64_t{must_empty >> 1} << 25) |
                   (std::uint64_t{failed} << 50);
     return failed;
+}
+
+inline std::uint64_t mix(std::uint64_t hash, std::uint64_t word) { return (hash ^ word) * 0x9e3779b97f4a7c15u; }
+template <int WORDS>
+std::uint64_t mix(std::uint64_t hash, const WideBits<WORDS>& bits)
+{
+    for (const std::uint64_t word : bits.w) hash = mix(hash, word);
+    return hash;
+}
+
+// A longer line: the slot keeps the cells beside the key.
+template <class Bits>
+inline bool solve_line_cached(SatWideLineResult* cache, i32 line, const LineAutomaton& a, Bits filled, Bits empty,
+                              Bits& must_fill, Bits& must_empty)
+{
+    const std::uint64_t key = (S.line_generation << 32) | static_cast<u32>(line);
+    SatWideLineResult& slot = cache[mix(mix(key, filled), empty) >> (64 - SAT_LINE_CACHE_BITS)];
+    if (slot.key == key && slot.filled == filled && slot.empty == empty) {
+        must_fill = slot.must_fill;
+        must_empty = slot.must_empty;
+        return slot.failed;
+    }
+    const bool failed = automaton_solve(a, {filled, empty}, must_fill, must_empty) != 0;
+    slot = {key, filled, empty, must_fill, must_empty, failed};
+    return failed;
+}
+
+// Line solving of a line as its cells stand, remembered in S.line_cache.
+inline bool solve_line(i32 line, const SatLine& l, LineBits& must_fill, LineBits& must_empty)
+{
+    return solve_line_cached(S.line_cache, line, l.automaton, l.filled, l.empty, must_fill, must_empty);
 }
 
 // Propagates through clauses and lines until nothing follows; returns the conflict, a clause or
@@ -261,14 +294,14 @@ u32 propagate_all()
         --S.queue_size;
         SatLine& l = S.lines[line];
         l.queued = false;
-        u32 must_fill = 0, must_empty = 0;
+        LineBits must_fill{}, must_empty{};
         if (solve_line(line, l, must_fill, must_empty)) {
             clear_line_queue();
             return SAT_LINE | static_cast<u32>(line);
         }
-        for (u32 rest = must_fill | must_empty; rest; rest &= rest - 1) {
-            const i32 p = std::countr_zero(rest);
-            assign(sat_lit(l.var[p], (must_fill >> p) & 1u), SAT_LINE | static_cast<u32>(line), line);
+        for (LineBits rest = must_fill | must_empty; rest; rest = without_lowest(rest)) {
+            const i32 p = lowest(rest);
+            assign(sat_lit(l.var[p], has_bit(must_fill, p)), SAT_LINE | static_cast<u32>(line), line);
         }
     }
 }
@@ -285,33 +318,33 @@ inline i32 position_in(i32 v, i32 line) { return S.pos_of[v][S.line_of[v][0] == 
 i32 thin_reason(i32 line, i32 before, i32 extra, bool extra_filled, i32* out)
 {
     const SatLine& l = S.lines[line];
-    u32 filled = l.filled, empty = l.empty;
+    LineBits filled = l.filled, empty = l.empty;
     i32 cells[GRID_SIZE];  // positions of the cells that may be dropped
     i32 levels[GRID_SIZE];
     i32 count = 0;
     i32 latest = 0;
-    for (u32 rest = (filled | empty) & l.open; rest; rest &= rest - 1) {
-        const i32 p = std::countr_zero(rest);
+    for (LineBits rest = (filled | empty) & l.open; rest; rest = without_lowest(rest)) {
+        const i32 p = lowest(rest);
         const i32 v = l.var[p];
         if (S.trail_pos[v] >= before) {
-            filled &= ~(1u << p);
-            empty &= ~(1u << p);
+            filled &= ~bit_at(p);
+            empty &= ~bit_at(p);
         } else if (S.level[v] > 0) {
             cells[count] = p;  // cells of level 0 hold for good and are never listed
             levels[count++] = S.level[v];
             latest = std::max(latest, S.level[v]);
         }
     }
-    if (extra >= 0) (extra_filled ? filled : empty) |= 1u << position_in(extra, line);
+    if (extra >= 0) (extra_filled ? filled : empty) |= bit_at(position_in(extra, line));
     // Two groups: the cells of the latest decision level, then the rest.
-    u32 order[2] = {0, 0};
-    for (i32 i = 0; i < count; ++i) order[levels[i] == latest ? 0 : 1] |= 1u << cells[i];
-    const u32 listed = order[0] | order[1];
+    LineBits order[2] = {};
+    for (i32 i = 0; i < count; ++i) order[levels[i] == latest ? 0 : 1] |= bit_at(cells[i]);
+    const LineBits listed = order[0] | order[1];
     const LineMasks kept = automaton_thin(l.automaton, {filled, empty}, order, 2);
     i32 n = 0;
-    for (u32 rest = (kept.filled | kept.empty) & listed; rest; rest &= rest - 1) {
-        const i32 p = std::countr_zero(rest);
-        out[n++] = sat_lit(l.var[p], ((kept.empty >> p) & 1u) != 0);
+    for (LineBits rest = (kept.filled | kept.empty) & listed; rest; rest = without_lowest(rest)) {
+        const i32 p = lowest(rest);
+        out[n++] = sat_lit(l.var[p], has_bit(kept.empty, p));
     }
     return n;
 }
@@ -775,7 +808,7 @@ void sat_reset()
     S.queue_size = 0;
 }
 
-int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 filled, u32 empty)
+int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, LineBits filled, LineBits empty)
 {
     assert(S.num_lines < SAT_MAX_LINES && S.num_clauses == 0 && S.trail_size == 0);
     const i32 line = S.num_lines;
@@ -789,11 +822,11 @@ int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 fill
     l.empty = empty;
     l.queued = false;
     for (i32 p = 0; p < GRID_SIZE; ++p) l.var[p] = p >= 1 && p <= length ? var[p] : -1;
-    l.open = 0;
+    l.open = LineBits{};
     for (i32 p = 1; p <= length; ++p) {
         const i32 v = var[p];
         if (v < 0) continue;
-        l.open |= 1u << p;
+        l.open |= bit_at(p);
         const int side = S.line_of[v][0] < 0 ? 0 : 1;
         assert(S.line_of[v][side] < 0);
         S.line_of[v][side] = line;

@@ -20,19 +20,21 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "line.h"
 #include "sat_heap.h"
 #include "sat_watches.h"
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 using u32 = std::uint32_t;
 
 // ---- capacities -----------------------------------------------------------
 
-constexpr i32 SAT_MAX_VARS = 2048;  // the open cells, and switches of the caller's clauses
+// The open cells, and switches of the caller's clauses.
+constexpr i32 SAT_MAX_VARS = MAX_LINES <= WINDOW_MAX_LINES ? 2048 : MAX_LINES * MAX_LINES + 64;
 constexpr i32 SAT_MAX_LITS = 2 * SAT_MAX_VARS;
 constexpr i32 SAT_MAX_LINES = 2 * MAX_LINES;
 constexpr u32 SAT_ARENA_WORDS = 1u << 22;  // clauses: two header words and the literals each
@@ -60,18 +62,29 @@ constexpr u32 SAT_LINE = 0x80000000u;  // SAT_LINE | line index
 struct SatLine {
     LineAutomaton automaton;
     i32 var[GRID_SIZE];       // variable of position p, -1 where the cell is decided
-    u32 filled;               // decided and assigned cells, bit p for position p
-    u32 empty;
-    u32 open;                 // the positions that have a variable
+    LineBits filled;          // decided and assigned cells, bit p for position p
+    LineBits empty;
+    LineBits open;            // the positions that have a variable
     bool queued;              // waits for line solving
 };
 
 // Line solving of a line as its cells stood, remembered: the same line often stands the same
-// way again, above all in the trials of a lookahead.
-struct SatLineResult {
+// way again, above all in the trials of a lookahead. Lines of up to 25 cells fit one word with
+// their line's number, and so does what follows from them.
+constexpr bool SAT_PACKED_LINES = MAX_LINES <= 25;
+struct SatPackedLineResult {
     std::uint64_t key;     // the puzzle's generation, the line and its cells; 0 for none
     std::uint64_t result;  // must_fill, must_empty (25 bits each, position p at bit p - 1), failed
 };
+struct SatWideLineResult {
+    std::uint64_t key;  // the puzzle's generation and the line; 0 for none
+    LineBits filled;    // and its cells
+    LineBits empty;
+    LineBits must_fill;
+    LineBits must_empty;
+    bool failed;
+};
+using SatLineResult = std::conditional_t<SAT_PACKED_LINES, SatPackedLineResult, SatWideLineResult>;
 constexpr u32 SAT_LINE_CACHE_BITS = 14;
 
 // The order of the heap of variables: the more active first.
@@ -170,7 +183,7 @@ i32 sat_new_var();
 // Adds a line of the given length and clue; var[p] is the variable of position p, or -1 with
 // the cell's value in filled or empty (bit p). Before any clause is added. Returns 1 when the
 // clue does not fit the line at all.
-int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, u32 filled, u32 empty);
+int sat_add_line(i32 length, const i32* len, i32 count, const i32* var, LineBits filled, LineBits empty);
 // Adds a clause, between searches. Returns 1 once the constraints have become contradictory.
 int sat_add_clause(const i32* lits, i32 count);
 // Adds a clause that the current assignment falsifies, between searches, going back only as

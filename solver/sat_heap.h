@@ -3,7 +3,7 @@
 
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 // Variables 0 to CAPACITY - 1; Before{}(a, b) says whether a goes above b (for the solver, is
 // more active), so that the heap reads the keys where they are kept.

@@ -7,7 +7,7 @@
 
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 struct SatWatcher {
     std::uint32_t cref;  // the clause; SAT_BINARY set for a two-literal clause

@@ -1,7 +1,7 @@
 // The solver run behind START: compile, check the sums, run the stages, set the verdict.
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 

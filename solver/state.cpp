@@ -1,7 +1,7 @@
 // The static puzzle state with its built-in sample, and the clue compilation.
 #include "state.h"
 
-namespace OMBRASEL_CORE {
+inline namespace OMBRASEL_CORE {
 
 namespace {
 

@@ -89,15 +89,16 @@ struct Label {
     double x;
     double y;
     int number;
+    int size;  // of its font
 };
 
 // The SVG's text elements that hold a number alone: the clues.
 std::vector<Label> number_labels(const std::string& svg)
 {
-    const std::regex text("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\"[^>]*>([0-9]+)</text>");
+    const std::regex text("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\"[^>]*font-size=\"([0-9]+)\"[^>]*>([0-9]+)</text>");
     std::vector<Label> labels;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it)
-        labels.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stoi((*it)[3])});
+        labels.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stoi((*it)[4]), std::stoi((*it)[3])});
     return labels;
 }
 
@@ -250,3 +251,89 @@ TEST_F(Tool, SvgDrawsTheTwoSolutionsOfTheUniquenessQuestionSideBySide)
 }
 
 }  // namespace
+
+// Whether any pixel of the rendered picture in this box (SVG units) is darker than paper.
+bool inked(const Rgba& image, double x0, double y0, double x1, double y1)
+{
+    for (int y = static_cast<int>(y0 * ZOOM); y <= static_cast<int>(y1 * ZOOM); ++y)
+        for (int x = static_cast<int>(x0 * ZOOM); x <= static_cast<int>(x1 * ZOOM); ++x) {
+            const png_byte* p = image.at(x, y);
+            if (p[0] < 200 || p[1] < 200 || p[2] < 200) return true;
+        }
+    return false;
+}
+
+// Large answers drawn without the solver, marks at random: the picture stays within about 2000
+// units where the puzzle allows, its cells no smaller than 12, every clue number at least 8
+// units high, and no number touching the next one of its row or its column's neighbours, 3-digit
+// ones included. Up to 25 x 25 the cells keep their 20 units.
+TEST_F(Tool, SvgOfALargePuzzleStaysReadableAndOfSensibleSize)
+{
+    Rng rng(99);
+    const struct {
+        int height;
+        int width;
+        int largest;  // the most units the picture may take across and down
+    } cases[] = {{59, 99, 2000}, {128, 128, 2600}, {25, 25, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " x " + std::to_string(c.width));
+        Grid grid = random_grid(rng, c.height, c.width, 0.5);
+        for (int col = 0; col < c.width; ++col) grid[1][col] = col % 2 == 0;  // as many runs as fit
+        for (auto& row : grid) row[0] = true;                                 // one run of the height
+        Puzzle p;
+        p.rows = row_clues(grid);
+        p.cols = column_clues(grid);
+        SvgGrid answer;
+        std::vector<std::string> marks(static_cast<std::size_t>(c.height));
+        for (auto& row : marks)
+            for (int col = 0; col < c.width; ++col) {
+                answer.marks.push_back(1 + rng.below(4));
+                row += static_cast<char>('0' + answer.marks.back());
+            }
+        const std::string svg = answer_svg(p, "large", "several solutions", {answer});
+        const fs::path path = write("large.svg", svg);
+        const Rgba image = render(path);
+        ASSERT_GT(image.width, 0);
+        EXPECT_LE(image.width, c.largest * ZOOM);
+        EXPECT_LE(image.height, c.largest * ZOOM);
+        const auto frame = frame_of(svg, 1);
+        ASSERT_TRUE(frame);
+        const double cell = frame->width / c.width;
+        EXPECT_GE(cell, 12);
+        if (c.width <= 25) {
+            EXPECT_EQ(cell, 20);
+        }
+        std::set<char> seen;
+        expect_cells(image, *frame, marks, seen);
+        expect_clues(svg, image, *frame, p);
+
+        // Between two numbers of a row, a strip of paper wider than two digits of one number
+        // leave between them; at each edge between two columns, no ink in the column clues.
+        auto labels = number_labels(svg);
+        for (const Label& l : labels) EXPECT_GE(l.size, 8) << l.number;
+        std::sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) { return a.x < b.x; });
+        for (int r = 0; r < c.height; ++r) {
+            const double top = frame->y + r * cell;
+            const Label* before = nullptr;
+            for (const Label& l : labels) {
+                if (l.x >= frame->x || l.y <= top || l.y > top + cell) continue;
+                if (before) {
+                    double paper = 0;
+                    double widest = 0;
+                    for (double x = before->x; x < l.x; x += 1.0 / ZOOM) {
+                        paper = inked(image, x, top + 1, x, top + cell - 1) ? 0 : paper + 1.0 / ZOOM;
+                        widest = std::max(widest, paper);
+                    }
+                    EXPECT_GE(widest, 0.4 * l.size) << "row " << r << ": " << before->number << " near " << l.number;
+                }
+                before = &l;
+            }
+        }
+        double clues_top = frame->y;
+        for (const Label& l : labels) clues_top = std::min(clues_top, l.y - 10);
+        for (int col = 1; col < c.width; ++col) {
+            const double x = frame->x + col * cell;
+            EXPECT_FALSE(inked(image, x, clues_top, x, frame->y - 2)) << "a column clue crosses the edge left of column " << col;
+        }
+    }
+}

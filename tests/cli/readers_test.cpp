@@ -10,6 +10,7 @@
 #include "pictures.h"
 #include "readers.h"
 #include "text.h"
+#include "writers.h"
 
 namespace {
 
@@ -597,7 +598,8 @@ std::string taai_of(const Clues& rows, const Clues& cols)
 }
 
 // Drawings up to 128 x 128, the first row with as many runs as it holds and the first column
-// full, in every text format that can hold them (the tournament format, square ones only).
+// full, in every text format that can hold them (the tournament format, square ones only); the
+// .non text that --clues writes of each reads back the same.
 TEST(AnyFormat, ReadsPuzzlesOfUpTo128RowsAndColumns)
 {
     Rng rng(128);
@@ -616,6 +618,9 @@ TEST(AnyFormat, ReadsPuzzlesOfUpTo128RowsAndColumns)
             const Puzzle p = only_puzzle(read(text, file));
             EXPECT_EQ(p.rows, rows);
             EXPECT_EQ(p.cols, cols);
+            const Puzzle back = only_puzzle(read(non_text(p), "clues.non"));
+            EXPECT_EQ(back.rows, rows);
+            EXPECT_EQ(back.cols, cols);
         }
     }
 }

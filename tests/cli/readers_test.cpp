@@ -536,7 +536,7 @@ TEST(TaaiReader, ReportsEachFaultAtItsLine)
         {"too large", "$5\n" + repeat("1\n", 258), 1, "puzzle $5 has 258 clue lines: more than 128 rows and columns"},
         {"no number", "$\n1\n1\n", 1, "expected $ and a puzzle number"},
         {"bad number", "$a1\n1\n1\n", 1, "expected $ and a puzzle number"},
-        {"huge number", "$" + std::string(30, '9') + "\n1\n1\n", 1, "expected $ and a puzzle number"},
+        {"huge number", std::string("$").append(30, '9').append("\n1\n1\n"), 1, "expected $ and a puzzle number"},
         {"no $ line", "\n1 2\n3\n", 2, "no $ line"},
         {"column number", "$1\n1\nx\n1\n1\n", 3, "$1 column 2: 'x' is not a number"},
         {"row number", "$1\n1\n1\n1\n" + std::string(50, '5') + "\n", 5, "$1 row 2: number"},

@@ -42,7 +42,7 @@ constexpr std::size_t MAX_FILE_BYTES = 64u << 20;
 const char* const VERSION_TEXT = "ombrasel-solve 2.0.0\n";
 
 const char* const HELP_TEXT = R"(Usage: ombrasel-solve [options] FILE...
-Solves nonograms of up to 25 x 25 cells and tells for each whether it has one
+Solves nonograms of up to 128 x 128 cells and tells for each whether it has one
 solution, none or several. FILE "-" reads standard input.
 
 Options:
@@ -78,7 +78,7 @@ Formats:
   taai  tournament "$" format (.txt): "$n", then N column clue lines and N row
         clue lines of an N x N puzzle, numbers separated by tabs or spaces, a
         blank line for an empty line; several puzzles a file
-  png   a PNG picture (.png) of at most 25 x 25 pixels, one pixel a cell; a
+  png   a PNG picture (.png) of at most 128 x 128 pixels, one pixel a cell; a
         pixel is filled when it is dark: luminance (0.2126 R + 0.7152 G +
         0.0722 B) below one half, over white by its alpha, so a transparent
         pixel is empty; the puzzle's clues are the runs of filled pixels and
@@ -86,7 +86,9 @@ Formats:
   pbm   a PBM bitmap (.pbm), plain (P1) or raw (P4), 1 for a filled cell;
         otherwise as png
   In non, xml and taai, CRLF and CR line ends and a UTF-8 byte-order mark are
-  accepted.
+  accepted. A puzzle has at most 128 rows and columns and 64 numbers from 1
+  to 128 a line, and each clue must fit its line (its numbers with one empty
+  cell between each two).
 
 Output: for each puzzle a line "NAME (FILE): VERDICT, difficulty WORD,
 SECONDS s", VERDICT being "unique", "no solution", "several solutions" or

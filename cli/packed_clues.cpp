@@ -4,7 +4,8 @@
 #include <cassert>
 
 // Packed: the number of rows and of columns, then for each line its count and its numbers,
-// a byte each (the readers keep them to 25 lines and 13 numbers from 1 to 99 a line).
+// a byte each (the readers keep them to TOOL_MAX_LINES lines and TOOL_MAX_CLUES numbers from 1
+// to TOOL_MAX_LINES a line).
 std::string pack_clues(const Puzzle& puzzle)
 {
     std::string packed;

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "readers.h"
-#include "state.h"
+#include "size_limits.h"
 #include "text.h"
 
 namespace {
@@ -18,12 +18,13 @@ struct Section {
     int size = 0;          // declared count, 0 until given
     int start_line = 0;    // line of the section keyword, 0 until seen
     std::vector<std::vector<int>> lines;
+    std::vector<int> line_numbers;  // where each of lines stands in the file
 };
 
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 bool is_letter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 
-// Reads a declared size: 1 to 25, digit by digit.
+// Reads a declared size: 1 to TOOL_MAX_LINES, digit by digit.
 std::optional<std::string> parse_size(std::string_view key, std::string_view value, int& size)
 {
     int v = 0;
@@ -31,10 +32,10 @@ std::optional<std::string> parse_size(std::string_view key, std::string_view val
     for (const char ch : value) {
         if (!is_digit(ch)) return std::string(key) + " " + quote(value) + " is not a number";
         v = v * 10 + (ch - '0');
-        if (v > MAX_LINES) break;
+        if (v > TOOL_MAX_LINES) break;
     }
-    if (v > MAX_LINES)
-        return std::string(key) + " " + quote(value) + ": more than 25 " +
+    if (v > TOOL_MAX_LINES)
+        return std::string(key) + " " + quote(value) + ": more than " + std::to_string(TOOL_MAX_LINES) + " " +
                (key == "width" ? "columns" : "rows");
     if (v == 0) return std::string(key) + " must be at least 1";
     size = v;
@@ -48,6 +49,14 @@ std::string missing_lines(const Section& s)
            std::to_string(s.lines.size());
 }
 
+// Whether clue line k of a section fits the length that the other section declares.
+std::optional<ReadError> misfit_at(const Section& s, std::size_t k, int length)
+{
+    const auto problem = misfit(s.lines[k], static_cast<std::size_t>(length), s.line_word);
+    if (!problem) return std::nullopt;
+    return ReadError{s.line_numbers[k], std::string(s.line_word) + " " + std::to_string(k + 1) + ": " + *problem};
+}
+
 }  // namespace
 
 std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
@@ -57,8 +66,9 @@ std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
         return {ReadError{line, std::move(what)}};
     };
 
-    Section rows{"rows", "height", "row", 0, 0, {}};
-    Section cols{"columns", "width", "column", 0, 0, {}};
+    Section rows{"rows", "height", "row", 0, 0, {}, {}};
+    Section cols{"columns", "width", "column", 0, 0, {}, {}};
+    const auto other = [&](const Section& s) -> const Section& { return &s == &rows ? cols : rows; };
     Section* open = nullptr;     // the section still taking clue lines
     Section* closed = nullptr;   // the section that took its last line most recently
     std::vector<int> clue;
@@ -74,6 +84,10 @@ std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
                 return fail(number, std::string(open->line_word) + " " +
                                         std::to_string(open->lines.size() + 1) + ": " + *error);
             open->lines.push_back(clue);
+            open->line_numbers.push_back(number);
+            // Checked here when the line's length is declared already, else at the end.
+            if (const int length = other(*open).size)
+                if (auto error = misfit_at(*open, open->lines.size() - 1, length)) return {std::move(*error)};
             if (static_cast<int>(open->lines.size()) == open->size) {
                 closed = open;
                 open = nullptr;
@@ -119,6 +133,9 @@ std::vector<ReadItem> read_non(std::string_view text, const std::string& file)
         if (!s->size) return fail(last, std::string("no ") + s->size_key + " line");
         if (!s->start_line) return fail(last, std::string("no ") + s->key + " section");
     }
+    for (const Section* s : {&rows, &cols})
+        for (std::size_t k = 0; k < s->lines.size(); ++k)
+            if (auto error = misfit_at(*s, k, other(*s).size)) return {std::move(*error)};
 
     Puzzle puzzle;
     puzzle.file = file;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "readers.h"
+#include "size_limits.h"
 #include "text.h"
 
 namespace {
@@ -89,7 +90,9 @@ std::optional<std::string> read_size(Scanner& in, const char* name, long long& v
     const std::string_view token = in.token();
     for (const char ch : token)
         if (!is_digit(ch)) return std::string(name) + " " + quote(token) + " is not a number";
-    if (token.size() > 9) return std::string(name) + " " + quote(token) + " is far more than 25 pixels";
+    if (token.size() > 9)
+        return std::string(name) + " " + quote(token) + " is far more than " + std::to_string(TOOL_MAX_LINES) +
+               " pixels";
     value = 0;
     for (const char ch : token) value = value * 10 + (ch - '0');
     return std::nullopt;
@@ -117,14 +120,12 @@ std::vector<ReadItem> read_pbm(std::string_view bytes, const std::string& file)
     Scanner in(bytes);
     in.step();
     in.step();
-    Picture picture;
     long long width = 0;
     long long height = 0;
     if (auto error = read_size(in, "width", width)) return fail(in.last_line(), *error);
     if (auto error = read_size(in, "height", height)) return fail(in.last_line(), *error);
     if (auto problem = picture_size_problem(width, height)) return fail(in.line(), *problem);
-    picture.width = static_cast<int>(width);
-    picture.height = static_cast<int>(height);
+    Picture picture(static_cast<int>(width), static_cast<int>(height));
     const int pixels = picture.width * picture.height;
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
 
@@ -144,7 +145,7 @@ std::vector<ReadItem> read_pbm(std::string_view bytes, const std::string& file)
         for (int r = 0; r < picture.height; ++r)
             for (int c = 0; c < picture.width; ++c) {
                 const auto byte = static_cast<unsigned char>(raster[r * row_bytes + c / 8]);
-                picture.filled[r][c] = (byte >> (7 - c % 8)) & 1;
+                picture.filled[picture.cell(r, c)] = (byte >> (7 - c % 8)) & 1;
             }
         const std::string_view after = raster.substr(needed);
         for (const char ch : after)
@@ -162,7 +163,7 @@ std::vector<ReadItem> read_pbm(std::string_view bytes, const std::string& file)
         if (ch != '0' && ch != '1')
             return fail(in.line(), "unexpected " + shown(ch) + " among the pixels (only 0 and 1)");
         if (count == pixels) return fail(in.line(), "more pixels than " + size);
-        picture.filled[count / picture.width][count % picture.width] = ch == '1';
+        picture.filled[static_cast<std::size_t>(count)] = ch == '1';  // row by row, as they come
         ++count;
         in.step();
     }

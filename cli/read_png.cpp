@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "readers.h"
+#include "size_limits.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ struct Decoding {
     char message[160];            // why decoding failed
     png_uint_32 width;            // as the header says
     png_uint_32 height;
-    png_byte rgba[MAX_LINES][MAX_LINES * 4];
+    png_byte rgba[TOOL_MAX_LINES][TOOL_MAX_LINES * 4];
 };
 
 void on_error(png_structp png, png_const_charp message)
@@ -77,7 +78,7 @@ Decoded decode(Decoding& d)
     png_read_info(png, info);
     d.width = png_get_image_width(png, info);
     d.height = png_get_image_height(png, info);
-    if (d.width > MAX_LINES || d.height > MAX_LINES) {
+    if (d.width > TOOL_MAX_LINES || d.height > TOOL_MAX_LINES) {
         png_destroy_read_struct(&png, &info, nullptr);
         return Decoded::too_large;
     }
@@ -90,7 +91,7 @@ Decoded decode(Decoding& d)
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != d.width * 4)
         png_error(png, "unexpected row size after conversion to RGBA");
-    png_bytep rows[MAX_LINES];
+    png_bytep rows[TOOL_MAX_LINES];
     for (png_uint_32 r = 0; r < d.height; ++r) rows[r] = d.rgba[r];
     png_read_image(png, rows);
     png_read_end(png, nullptr);  // a file cut after its last row still lacks its end
@@ -126,10 +127,8 @@ std::vector<ReadItem> read_png(std::string_view bytes, const std::string& file)
     }
     if (decoded == Decoded::too_large) return fail(*picture_size_problem(d.width, d.height));
 
-    Picture picture;
-    picture.width = static_cast<int>(d.width);
-    picture.height = static_cast<int>(d.height);
+    Picture picture(static_cast<int>(d.width), static_cast<int>(d.height));
     for (int r = 0; r < picture.height; ++r)
-        for (int c = 0; c < picture.width; ++c) picture.filled[r][c] = is_dark(&d.rgba[r][c * 4]);
+        for (int c = 0; c < picture.width; ++c) picture.filled[picture.cell(r, c)] = is_dark(&d.rgba[r][c * 4]);
     return {puzzle_of_picture(picture, file)};
 }

@@ -2,13 +2,14 @@
 // by its column clues and then its row clues, one line each.
 //
 // There is no size line: the lines from a "$" line to the next one, or to the end of the
-// file, are the clues of one square puzzle, N column lines and then N row lines. A blank
+// file, are the clues of one square puzzle, N column lines and then N row lines (N up to
+// TOOL_MAX_LINES), each clue fitting its N cells. A blank
 // line is an empty clue line, with one exception: when a block's count is odd and its last
 // line is blank, that line is taken for spacing (an extra line end at the end of the file,
 // or between two files put together), not for a clue. Any other odd count is an error,
 // since the split between columns and rows could not be told.
 #include "readers.h"
-#include "state.h"
+#include "size_limits.h"
 #include "text.h"
 
 namespace {
@@ -47,9 +48,9 @@ ReadItem read_block(const std::vector<std::string_view>& lines, std::size_t head
                                           "; a square puzzle needs an even number"
                                           " (N column lines, then N row lines)"};
     const std::size_t n = count / 2;
-    if (n > MAX_LINES)
-        return ReadError{header_line, "puzzle " + tag + " has " + plural(count, "clue line") +
-                                          ": more than 25 rows and columns"};
+    if (n > TOOL_MAX_LINES)
+        return ReadError{header_line, "puzzle " + tag + " has " + plural(count, "clue line") + ": more than " +
+                                          std::to_string(TOOL_MAX_LINES) + " rows and columns"};
 
     Puzzle puzzle;
     puzzle.file = file;
@@ -58,12 +59,12 @@ ReadItem read_block(const std::vector<std::string_view>& lines, std::size_t head
     std::vector<int> clue;
     for (std::size_t k = 0; k < count; ++k) {
         const bool column = k < n;
-        if (auto error = parse_clue_line(lines[begin + k], Separator::whitespace, clue)) {
-            const std::size_t which = (column ? k : k - n) + 1;
+        const char* const line_word = column ? "column" : "row";
+        auto error = parse_clue_line(lines[begin + k], Separator::whitespace, clue);
+        if (!error) error = misfit(clue, n, line_word);
+        if (error)
             return ReadError{static_cast<int>(begin + k) + 1,
-                             tag + " " + (column ? "column " : "row ") + std::to_string(which) +
-                                 ": " + *error};
-        }
+                             tag + " " + line_word + " " + std::to_string((column ? k : k - n) + 1) + ": " + *error};
         (column ? puzzle.cols : puzzle.rows).push_back(clue);
     }
     return puzzle;

@@ -13,7 +13,7 @@
 #include <climits>
 
 #include "readers.h"
-#include "state.h"
+#include "size_limits.h"
 #include "text.h"
 
 namespace {
@@ -38,9 +38,12 @@ struct Draft {
     bool has_cols = false;
     std::vector<std::vector<int>> rows;
     std::vector<std::vector<int>> cols;
+    std::vector<int> row_lines;      // where each row's and column's <line> starts
+    std::vector<int> col_lines;
     int colours = 0;                 // <color> definitions
     std::string count_colour;        // the one colour the counts name, if any
     std::vector<std::vector<int>>* clues = nullptr;  // the <clues> being read
+    std::vector<int>* clue_lines = nullptr;
     const char* line_word = "";
     std::vector<int> clue;           // the <line> being read
     std::string count_text;
@@ -158,6 +161,7 @@ void XmlReader::start_puzzle_element(std::string_view name, const std::vector<At
             if (seen) flag(line, "second <clues type=\"" + std::string(*type) + "\">");
             seen = true;
             d.clues = rows ? &d.rows : &d.cols;
+            d.clue_lines = rows ? &d.row_lines : &d.col_lines;
             d.line_word = rows ? "row" : "column";
         } else {
             flag(line, "<clues> needs type=\"rows\" or type=\"columns\"");
@@ -165,8 +169,10 @@ void XmlReader::start_puzzle_element(std::string_view name, const std::vector<At
     } else if (name == "line") {
         if (stack_.empty() || stack_.back().name != "clues" || !d.clues) {
             flag(line, "<line> outside <clues>");
-        } else if (d.clues->size() == MAX_LINES) {
-            flag(line, std::string("more than 25 ") + d.line_word + "s");
+        } else if (d.clues->size() == TOOL_MAX_LINES) {
+            flag(line, "more than " + std::to_string(TOOL_MAX_LINES) + " " + d.line_word + "s");
+        } else {
+            d.clue_lines->push_back(line);
         }
         d.clue.clear();
     } else {  // count
@@ -225,6 +231,25 @@ void XmlReader::text(std::string_view s, int line)
     }
 }
 
+// The first clue in the file that cannot fit its line.
+std::optional<ReadError> first_misfit(const Draft& d)
+{
+    const struct {
+        const char* word;
+        const std::vector<std::vector<int>>& clues;
+        const std::vector<int>& lines;
+        std::size_t length;
+    } kinds[] = {{"row", d.rows, d.row_lines, d.cols.size()}, {"column", d.cols, d.col_lines, d.rows.size()}};
+    std::optional<ReadError> first;
+    for (const auto& kind : kinds)
+        for (std::size_t k = 0; k < kind.clues.size(); ++k)
+            if (!first || kind.lines[k] < *first->line)
+                if (auto problem = misfit(kind.clues[k], kind.length, kind.word))
+                    first = ReadError{kind.lines[k],
+                                      std::string(kind.word) + " " + std::to_string(k + 1) + ": " + *problem};
+    return first;
+}
+
 void XmlReader::finish_draft()
 {
     Draft& d = *draft_;
@@ -235,6 +260,8 @@ void XmlReader::finish_draft()
         else if (d.cols.empty()) d.error = ReadError{d.start_line, "no <line> in the column clues"};
         else if (d.rows.empty()) d.error = ReadError{d.start_line, "no <line> in the row clues"};
     }
+    // The lines' lengths are known only now.
+    if (!d.error) d.error = first_misfit(d);
     if (d.error) {
         items_.emplace_back(*d.error);
     } else {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "puzzle.h"
-#include "state.h"
 
 enum class Format { non, xml, taai, png, pbm };
 
@@ -32,8 +31,9 @@ std::optional<Format> format_from_text(std::string_view text);       // by the f
 
 // Reads every puzzle of a file's bytes. The format is the given one, else the one the
 // file name's suffix says, else the one the content shows. Every puzzle returned has
-// 1 to 25 rows and columns and at most 13 numbers from 1 to 99 in each line; one read
-// from a picture has that picture as a solution.
+// 1 to TOOL_MAX_LINES rows and columns and at most TOOL_MAX_CLUES numbers from 1 to
+// TOOL_MAX_LINES in each line, and each clue fits its line; one read from a picture has that
+// picture as a solution.
 std::vector<ReadItem> read_puzzles(std::string_view bytes, const std::string& file,
                                    std::optional<Format> format);
 
@@ -44,18 +44,22 @@ std::vector<ReadItem> read_taai(std::string_view text, const std::string& file);
 
 // ---- pictures -------------------------------------------------------------------------
 
-// A black-and-white drawing, one pixel a cell: filled[row][column], true for a dark pixel.
+// A black-and-white drawing, one pixel a cell, each true for a dark pixel.
 struct Picture {
-    int width = 0;
-    int height = 0;
-    bool filled[MAX_LINES][MAX_LINES] = {};
+    int width;
+    int height;
+    std::vector<bool> filled;  // row by row, the pixel (row, column) at cell(row, column)
+
+    Picture(int w, int h) : width(w), height(h), filled(static_cast<std::size_t>(w * h)) {}
+    std::size_t cell(int row, int column) const { return static_cast<std::size_t>(row * width + column); }
 };
 
 // The picture readers, on a file's bytes as they are; each gives one puzzle or one error.
 std::vector<ReadItem> read_png(std::string_view bytes, const std::string& file);
 std::vector<ReadItem> read_pbm(std::string_view bytes, const std::string& file);
 
-// Why a picture of this size cannot be a puzzle (none, or wider or taller than 25), if it cannot.
+// Why a picture of this size cannot be a puzzle (no pixels, or wider or taller than
+// TOOL_MAX_LINES), if it cannot.
 std::optional<std::string> picture_size_problem(long long width, long long height);
 
 // The puzzle whose clues are the runs of the picture's filled pixels, named after the file.

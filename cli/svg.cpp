@@ -2,27 +2,38 @@
 // family, so that it looks the same in every browser and scales without blur.
 //
 // Layout, in SVG units (pixels at 100 %): the title line on top; under it one panel a grid,
-// left to right, each its row clues, its column clues and its grid of 20-unit cells with a
-// caption below; a legend at the bottom when some cell is red.
+// left to right, each its row clues, its column clues and its grid with a caption below; a
+// legend at the bottom when some cell is red. A puzzle of up to 25 x 25 has 20-unit cells and
+// clue slots. A larger one has cells as large as keep the picture within about 2000 units (down
+// to 12), a row clue number as wide as its digits, and a column clue number too wide for its
+// column narrowed to fit.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "writers.h"
 
 namespace {
 
-constexpr int CELL = 20;           // a grid cell
-constexpr int SLOT = 20;           // a clue number's place, across and down
 constexpr int MARGIN = 12;
 constexpr int TITLE_BAND = 30;
 constexpr int CAPTION_BAND = 24;
 constexpr int LEGEND_BAND = 24;
 constexpr int PANEL_GAP = 32;      // between two panels
-constexpr int CLUE_FONT = 12;
-constexpr int TEXT_FONT = 14;
-constexpr int BASELINE = 14;       // from the top of a 20-unit band to a 12-unit text's baseline
-constexpr int SQUARE_INSET = 2;    // white margin around a red square
-constexpr int CROSS_INSET = 4;     // and around a red cross
+constexpr int TEXT_FONT = 14;      // the title
+constexpr int NOTE_FONT = 12;      // captions and the legend
+constexpr int NOTE_BASELINE = 14;  // from the top of a band to a note's baseline
 constexpr int MINOR_EVERY = 5;     // a black line every five cells
+
+constexpr int SMALL_LINES = 25;    // up to this many rows and columns, the fixed sizes below
+constexpr int BUDGET = 2000;       // what a larger picture is kept within, across and down
+constexpr int LARGEST_CELL = 20;
+constexpr int SMALLEST_CELL = 12;  // a larger picture may exceed the budget rather than go below
+constexpr int SMALLEST_FONT = 8;
+// A digit's width and a figure's height in a sans-serif font, of the font size, at the most:
+// 0.636 in DejaVu Sans, 0.556 in Liberation Sans and Arial; figures 0.73 high.
+constexpr double DIGIT_WIDTH = 0.64;
+constexpr double FIGURE_HEIGHT = 0.73;
 
 const char* const FONT = "sans-serif";  // generic: every browser has one
 const char* const INK = "#000000";
@@ -73,22 +84,103 @@ void put(std::string& out, const Parts&... parts)
 
 std::string n(int v) { return std::to_string(v); }
 
-void put_text(std::string& svg, int x, int y, const char* anchor, int size, std::string_view content)
+// Sizes in SVG units, chosen for the puzzle's size.
+struct Layout {
+    int cell;           // a grid cell's side
+    int font;           // the clues'
+    int slot_across;    // a row clue number's width; 0: as wide as its digits and a gap
+    int slot_down;      // a column clue number's height
+    int baseline;       // from the top of a row to its clues' baseline
+    int baseline_down;  // from the top of a column clue slot to its number's baseline
+    int square_inset;   // white margin around a red square
+    int cross_inset;    // and around a red cross
+};
+
+constexpr Layout SMALL_LAYOUT = {20, 12, 20, 20, 14, 14, 2, 4};
+
+int digits(int v) { return v >= 100 ? 3 : v >= 10 ? 2 : 1; }
+int up(double v) { return static_cast<int>(std::ceil(v)); }
+
+// The width a row clue number takes, half a font size between it and the next in a larger puzzle.
+int across(const Layout& l, int v)
 {
-    put(svg, "<text x=\"", n(x), "\" y=\"", n(y), "\" text-anchor=\"", anchor, "\" font-size=\"", n(size), "\">",
-        xml_text(content), "</text>\n");
+    return l.slot_across ? l.slot_across : up((digits(v) * DIGIT_WIDTH + 0.5) * l.font);
+}
+
+// An empty line shows a 0.
+const std::vector<int>& shown(const std::vector<int>& clue)
+{
+    static const std::vector<int> zero = {0};
+    return clue.empty() ? zero : clue;
+}
+
+// The width of the row clues, the widest row's.
+int clue_width(const Layout& l, const std::vector<std::vector<int>>& rows)
+{
+    int most = 0;
+    for (const auto& clue : rows) {
+        int width = 0;
+        for (const int v : shown(clue)) width += across(l, v);
+        most = std::max(most, width);
+    }
+    return most;
+}
+
+int clue_height(const Layout& l, const std::vector<std::vector<int>>& cols)
+{
+    std::size_t most = 1;
+    for (const auto& clue : cols) most = std::max(most, clue.size());
+    return static_cast<int>(most) * l.slot_down;
+}
+
+Layout large_layout(int cell)
+{
+    Layout l{};
+    l.cell = cell;
+    l.font = std::max(SMALLEST_FONT, static_cast<int>(std::lround(0.6 * cell)));
+    l.slot_down = up(1.2 * l.font);  // figures 0.73 high, about half a font size between two
+    l.baseline = up((cell + FIGURE_HEIGHT * l.font) / 2);
+    l.baseline_down = up((l.slot_down + FIGURE_HEIGHT * l.font) / 2);
+    l.square_inset = std::max(1, cell / 10);
+    l.cross_inset = cell / 5;
+    return l;
+}
+
+// The sizes for the puzzle: the fixed ones up to 25 x 25, else the largest cell that keeps
+// the panels within the budget.
+Layout layout_for(const Puzzle& clues, int panels)
+{
+    const int height = static_cast<int>(clues.rows.size());
+    const int width = static_cast<int>(clues.cols.size());
+    if (height <= SMALL_LINES && width <= SMALL_LINES) return SMALL_LAYOUT;
+    Layout l{};
+    for (int cell = LARGEST_CELL; cell >= SMALLEST_CELL; --cell) {
+        l = large_layout(cell);
+        const int panel_width = clue_width(l, clues.rows) + width * cell;
+        const int total_width = 2 * MARGIN + panels * panel_width + (panels - 1) * PANEL_GAP;
+        const int total_height =
+            2 * MARGIN + TITLE_BAND + clue_height(l, clues.cols) + height * cell + CAPTION_BAND + LEGEND_BAND;
+        if (total_width <= BUDGET && total_height <= BUDGET) break;
+    }
+    return l;
+}
+
+// A text element centred on x when anchor is "middle"; squeeze, below 1, narrows it about x.
+void put_text(std::string& svg, int x, int y, const char* anchor, int size, std::string_view content,
+              double squeeze = 1)
+{
+    put(svg, "<text x=\"", n(x), "\" y=\"", n(y), "\" text-anchor=\"", anchor, "\" font-size=\"", n(size), "\"");
+    if (squeeze < 1) {
+        char matrix[64];
+        std::snprintf(matrix, sizeof matrix, " transform=\"matrix(%.3f 0 0 1 %.3f 0)\"", squeeze, x * (1 - squeeze));
+        svg += matrix;
+    }
+    put(svg, ">", xml_text(content), "</text>\n");
 }
 
 void open_text_group(std::string& svg, const char* colour)
 {
     put(svg, "<g font-family=\"", FONT, "\" fill=\"", colour, "\">\n");
-}
-
-std::size_t longest(const std::vector<std::vector<int>>& lines)
-{
-    std::size_t most = 1;  // an empty line still shows its 0
-    for (const auto& clue : lines) most = std::max(most, clue.size());
-    return most;
 }
 
 // Where a panel's grid lies; its row clues end at its left edge, its column clues at its top.
@@ -97,25 +189,30 @@ struct Panel {
     int grid_y;
 };
 
-void draw_clues(std::string& svg, const Puzzle& clues, const Panel& p)
+void draw_clues(std::string& svg, const Puzzle& clues, const Layout& l, const Panel& p)
 {
     open_text_group(svg, INK);
     for (std::size_t r = 0; r < clues.rows.size(); ++r) {
-        const auto& clue = clues.rows[r];
-        const int y = p.grid_y + static_cast<int>(r) * CELL + BASELINE;
-        if (clue.empty()) put_text(svg, p.grid_x - SLOT / 2, y, "middle", CLUE_FONT, "0");
-        for (std::size_t k = 0; k < clue.size(); ++k) {
-            const int from_grid = static_cast<int>(clue.size() - k);
-            put_text(svg, p.grid_x - from_grid * SLOT + SLOT / 2, y, "middle", CLUE_FONT, n(clue[k]));
+        const auto& clue = shown(clues.rows[r]);
+        const int y = p.grid_y + static_cast<int>(r) * l.cell + l.baseline;
+        int right = p.grid_x;  // of the number's place, from the grid leftwards
+        std::vector<int> centres(clue.size());
+        for (std::size_t k = clue.size(); k-- > 0;) {
+            const int width = across(l, clue[k]);
+            centres[k] = right - width / 2;
+            right -= width;
         }
+        for (std::size_t k = 0; k < clue.size(); ++k) put_text(svg, centres[k], y, "middle", l.font, n(clue[k]));
     }
+    // A number wider than its column is narrowed to fit, a cell's tenth from each edge.
+    const auto squeeze = [&](int v) { return std::min(1.0, 0.8 * l.cell / (digits(v) * DIGIT_WIDTH * l.font)); };
     for (std::size_t c = 0; c < clues.cols.size(); ++c) {
-        const auto& clue = clues.cols[c];
-        const int x = p.grid_x + static_cast<int>(c) * CELL + CELL / 2;
-        if (clue.empty()) put_text(svg, x, p.grid_y - SLOT + BASELINE, "middle", CLUE_FONT, "0");
+        const auto& clue = shown(clues.cols[c]);
+        const int x = p.grid_x + static_cast<int>(c) * l.cell + l.cell / 2;
         for (std::size_t k = 0; k < clue.size(); ++k) {
             const int from_grid = static_cast<int>(clue.size() - k);
-            put_text(svg, x, p.grid_y - from_grid * SLOT + BASELINE, "middle", CLUE_FONT, n(clue[k]));
+            put_text(svg, x, p.grid_y - from_grid * l.slot_down + l.baseline_down, "middle", l.font, n(clue[k]),
+                     squeeze(clue[k]));
         }
     }
     svg += "</g>\n";
@@ -126,23 +223,24 @@ void put_rect(std::string& out, int x, int y, int size)
     put(out, "<rect x=\"", n(x), "\" y=\"", n(y), "\" width=\"", n(size), "\" height=\"", n(size), "\"/>\n");
 }
 
-void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, const Panel& p, int number)
+void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, const Layout& l, const Panel& p,
+               int number)
 {
     std::string black;
     std::string squares;
     std::string crosses;
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
-            const int x = p.grid_x + c * CELL;
-            const int y = p.grid_y + r * CELL;
+            const int x = p.grid_x + c * l.cell;
+            const int y = p.grid_y + r * l.cell;
             const i32 mark = grid.mark(r, c, width);
             if (mark == MARK_FILLED) {
-                put_rect(black, x, y, CELL);
+                put_rect(black, x, y, l.cell);
             } else if (mark == MARK_FILLED_DIFFERS) {
-                put_rect(squares, x + SQUARE_INSET, y + SQUARE_INSET, CELL - 2 * SQUARE_INSET);
+                put_rect(squares, x + l.square_inset, y + l.square_inset, l.cell - 2 * l.square_inset);
             } else if (mark == MARK_EMPTY_DIFFERS) {
-                const int a = CROSS_INSET;
-                const int b = CELL - CROSS_INSET;
+                const int a = l.cross_inset;
+                const int b = l.cell - l.cross_inset;
                 put(crosses, "M", n(x + a), " ", n(y + a), "L", n(x + b), " ", n(y + b), "M", n(x + b), " ", n(y + a),
                     "L", n(x + a), " ", n(y + b));
             }
@@ -156,17 +254,17 @@ void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, con
 
     std::string minor;
     std::string major;
-    const int right = p.grid_x + width * CELL;
-    const int bottom = p.grid_y + height * CELL;
+    const int right = p.grid_x + width * l.cell;
+    const int bottom = p.grid_y + height * l.cell;
     for (int c = 1; c < width; ++c)
-        put(c % MINOR_EVERY ? minor : major, "M", n(p.grid_x + c * CELL), " ", n(p.grid_y), "V", n(bottom));
+        put(c % MINOR_EVERY ? minor : major, "M", n(p.grid_x + c * l.cell), " ", n(p.grid_y), "V", n(bottom));
     for (int r = 1; r < height; ++r)
-        put(r % MINOR_EVERY ? minor : major, "M", n(p.grid_x), " ", n(p.grid_y + r * CELL), "H", n(right));
+        put(r % MINOR_EVERY ? minor : major, "M", n(p.grid_x), " ", n(p.grid_y + r * l.cell), "H", n(right));
     svg += "<g fill=\"none\" shape-rendering=\"crispEdges\">\n";
     if (!minor.empty()) put(svg, "<path stroke=\"", MINOR_LINE, "\" stroke-width=\"1\" d=\"", minor, "\"/>\n");
     if (!major.empty()) put(svg, "<path stroke=\"", INK, "\" stroke-width=\"1\" d=\"", major, "\"/>\n");
     put(svg, "<rect id=\"grid-", n(number), "\" x=\"", n(p.grid_x), "\" y=\"", n(p.grid_y), "\" width=\"",
-        n(width * CELL), "\" height=\"", n(height * CELL), "\" stroke=\"", INK, "\" stroke-width=\"2\"/>\n</g>\n");
+        n(width * l.cell), "\" height=\"", n(height * l.cell), "\" stroke=\"", INK, "\" stroke-width=\"2\"/>\n</g>\n");
 }
 
 // A rough width of a line of text, for the picture's own width: wide enough for sans-serif.
@@ -179,10 +277,9 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
 {
     const int height = static_cast<int>(clues.rows.size());
     const int width = static_cast<int>(clues.cols.size());
-    const int clue_width = static_cast<int>(longest(clues.rows)) * SLOT;
-    const int clue_height = static_cast<int>(longest(clues.cols)) * SLOT;
-    const int panel_width = clue_width + width * CELL;
     const int count = static_cast<int>(grids.size());
+    const Layout l = layout_for(clues, std::max(1, count));
+    const int panel_width = clue_width(l, clues.rows) + width * l.cell;
 
     bool captions = false;
     bool red = false;
@@ -195,12 +292,12 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
     std::string heading;
     put(heading, title, ": ", verdict);
     const char* const legend = "red: differs in another solution (a square: filled here; a cross: empty here)";
-    const int grid_top = MARGIN + TITLE_BAND + clue_height;
-    const int grid_bottom = grid_top + height * CELL;
+    const int grid_top = MARGIN + TITLE_BAND + clue_height(l, clues.cols);
+    const int grid_bottom = grid_top + height * l.cell;
     const int legend_top = grid_bottom + (captions ? CAPTION_BAND : 0);
     int total_width = 2 * MARGIN + count * panel_width + std::max(0, count - 1) * PANEL_GAP;
     total_width = std::max(total_width, 2 * MARGIN + text_width(heading, TEXT_FONT));
-    if (red) total_width = std::max(total_width, 2 * MARGIN + text_width(legend, CLUE_FONT));
+    if (red) total_width = std::max(total_width, 2 * MARGIN + text_width(legend, NOTE_FONT));
     const int total_height = legend_top + (red ? LEGEND_BAND : 0) + MARGIN;
 
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -209,23 +306,23 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
     put(svg, "<title>", xml_text(heading), "</title>\n");
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     open_text_group(svg, INK);
-    put_text(svg, MARGIN, MARGIN + BASELINE + 4, "start", TEXT_FONT, heading);
+    put_text(svg, MARGIN, MARGIN + NOTE_BASELINE + 4, "start", TEXT_FONT, heading);
     svg += "</g>\n";
 
     for (int g = 0; g < count; ++g) {
-        const Panel p{MARGIN + g * (panel_width + PANEL_GAP) + clue_width, grid_top};
-        draw_clues(svg, clues, p);
-        draw_grid(svg, grids[g], height, width, p, g + 1);
+        const Panel p{MARGIN + g * (panel_width + PANEL_GAP) + clue_width(l, clues.rows), grid_top};
+        draw_clues(svg, clues, l, p);
+        draw_grid(svg, grids[g], height, width, l, p, g + 1);
         if (!grids[g].caption.empty()) {
             open_text_group(svg, INK);
-            put_text(svg, p.grid_x + width * CELL / 2, grid_bottom + BASELINE + 4, "middle", CLUE_FONT,
+            put_text(svg, p.grid_x + width * l.cell / 2, grid_bottom + NOTE_BASELINE + 4, "middle", NOTE_FONT,
                      grids[g].caption);
             svg += "</g>\n";
         }
     }
     if (red) {
         open_text_group(svg, RED);
-        put_text(svg, MARGIN, legend_top + BASELINE + 4, "start", CLUE_FONT, legend);
+        put_text(svg, MARGIN, legend_top + NOTE_BASELINE + 4, "start", NOTE_FONT, legend);
         svg += "</g>\n";
     }
     svg += "</svg>\n";

@@ -1,7 +1,7 @@
 // Lines and clue numbers: the scanning that the three puzzle readers share.
 #include "text.h"
 
-#include "state.h"
+#include "size_limits.h"
 
 namespace {
 
@@ -65,7 +65,8 @@ std::optional<std::string> parse_number(std::string_view token, int& value)
     int v = 0;
     for (const char ch : token) {
         v = v * 10 + (ch - '0');
-        if (v > MAX_CLUE_VALUE) return "number " + quote(token) + " is larger than 99";
+        if (v > TOOL_MAX_LINES)
+            return "number " + quote(token) + " is larger than " + std::to_string(TOOL_MAX_LINES);
     }
     value = v;
     return std::nullopt;
@@ -73,7 +74,8 @@ std::optional<std::string> parse_number(std::string_view token, int& value)
 
 std::optional<std::string> add_number(std::vector<int>& clue, int value)
 {
-    if (clue.size() == MAX_CLUES) return "more than 13 numbers in a line";
+    if (clue.size() == TOOL_MAX_CLUES)
+        return "more than " + std::to_string(TOOL_MAX_CLUES) + " numbers in a line";
     clue.push_back(value);
     return std::nullopt;
 }
@@ -119,6 +121,20 @@ std::optional<std::string> parse_clue_line(std::string_view line, Separator sepa
         }
     }
     return finish_clue(clue);
+}
+
+std::optional<std::string> misfit(const std::vector<int>& clue, std::size_t length, std::string_view line_word)
+{
+    std::size_t needed = clue.empty() ? 0 : clue.size() - 1;
+    for (const int v : clue) needed += static_cast<std::size_t>(v);
+    if (needed <= length) return std::nullopt;
+    constexpr std::size_t shown = 10;  // a long clue is cut in the message
+    std::string text = "clue";
+    for (std::size_t k = 0; k < clue.size() && k < shown; ++k) text.append(" ").append(std::to_string(clue[k]));
+    if (clue.size() > shown) text.append(" ... (").append(plural(clue.size(), "number")).append(")");
+    text.append(" needs ").append(plural(needed, "cell")).append(", the ").append(line_word).append(" has ");
+    text.append(std::to_string(length));
+    return text;
 }
 
 std::string plural(std::size_t n, std::string_view noun)

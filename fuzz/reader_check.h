@@ -6,27 +6,33 @@
 #include <string>
 #include <string_view>
 
-#include "entry.h"
 #include "readers.h"
+#include "size_limits.h"
 #include "writers.h"
 
-// Whether the clues can be those of a picture: equal row and column totals, each line's
-// runs fitting in its length.
-inline bool could_be_drawn(const Puzzle& p)
+// Whether every line's runs, with a cell between each two, fit in its length.
+inline bool clues_fit(const Puzzle& p)
 {
-    int row_total = 0;
-    int col_total = 0;
     for (const auto* lines : {&p.rows, &p.cols}) {
         const std::size_t length = lines == &p.rows ? p.cols.size() : p.rows.size();
         for (const auto& line : *lines) {
             std::size_t needed = line.empty() ? 0 : line.size() - 1;
-            for (const int v : line) {
-                needed += static_cast<std::size_t>(v);
-                (lines == &p.rows ? row_total : col_total) += v;
-            }
+            for (const int v : line) needed += static_cast<std::size_t>(v);
             if (needed > length) return false;
         }
     }
+    return true;
+}
+
+// Whether the row and column clues fill as many cells, as a picture's do.
+inline bool totals_agree(const Puzzle& p)
+{
+    long row_total = 0;
+    long col_total = 0;
+    for (const auto& line : p.rows)
+        for (const int v : line) row_total += v;
+    for (const auto& line : p.cols)
+        for (const int v : line) col_total += v;
     return row_total == col_total;
 }
 
@@ -62,22 +68,24 @@ inline std::string check_readers(std::string_view bytes)
                 continue;
             }
             const Puzzle& p = std::get<Puzzle>(item);
-            if (p.rows.empty() || p.rows.size() > 25 || p.cols.empty() || p.cols.size() > 25)
-                return where + ": puzzle " + p.name + " has a size outside 1..25";
+            const auto most = static_cast<std::size_t>(TOOL_MAX_LINES);
+            if (p.rows.empty() || p.rows.size() > most || p.cols.empty() || p.cols.size() > most)
+                return where + ": puzzle " + p.name + " has a size outside the tool's";
             if (p.file != run.file) return where + ": puzzle lost its file name";
             for (const auto* lines : {&p.rows, &p.cols})
                 for (const auto& line : *lines) {
-                    if (line.size() > 13) return where + ": more than 13 numbers in a line";
+                    if (line.size() > static_cast<std::size_t>(TOOL_MAX_CLUES))
+                        return where + ": more numbers in a line than the tool takes";
                     for (const int v : line)
-                        if (v < 1 || v > 99) return where + ": clue number outside 1..99";
+                        if (v < 1 || v > TOOL_MAX_LINES) return where + ": clue number outside the tool's";
                 }
-            if (picture && (items.size() != 1 || p.name != "input" || !could_be_drawn(p)))
+            if (!clues_fit(p)) return where + ": puzzle " + p.name + " has a clue that cannot fit its line";
+            if (picture && (items.size() != 1 || p.name != "input" || !totals_agree(p)))
                 return where + ": a picture's puzzle is not one that can be drawn";
             const auto written = read_puzzles(non_text(p), "written.non", Format::non);
             const auto* back = written.size() == 1 ? std::get_if<Puzzle>(&written[0]) : nullptr;
             if (!back || back->rows != p.rows || back->cols != p.cols)
                 return where + ": puzzle " + p.name + " does not read back from its .non text";
-            enter_puzzle(p);
         }
     }
     return {};

@@ -91,8 +91,8 @@ protected:
         std::string text = slowish_puzzle(1) +
                            "$2\n1\n1\n"              // 1 x 1: unique
                            "$3\n1\n1\n1\n1\n"        // 2 x 2: two solutions
-                           "$4\n2\n1\n3\n1\n"        // 2 x 2: none
-                           "$5\n1\n1\n100\n1\n";     // a number too large: bad
+                           "$4\n2\n0\n2\n0\n"        // 2 x 2: none
+                           "$5\n1\n1\n100\n1\n";     // a clue longer than its row: bad
         for (int k = 0; k < 24; ++k) text += random_puzzle(6 + k, 100 + k, 6 + k % 7, 0.5);
         write("mixed.txt", text);
     }
@@ -109,7 +109,7 @@ TEST_F(Batch, SeveralJobsWriteWhatOneJobWrites)
         const std::string files = "mixed.txt missing.non unique.non";
         const Output one = run(std::string(format) + "-j 1 " + files);
         EXPECT_EQ(one.exit_code, 2);
-        EXPECT_EQ(one.err, "mixed.txt:68: $5 row 1: number '100' is larger than 99\n"
+        EXPECT_EQ(one.err, "mixed.txt:68: $5 row 1: clue 100 needs 100 cells, the row has 2\n"
                            "missing.non:0: cannot open: No such file or directory\n");
         // Every verdict is there, and the puzzles in input order.
         for (const char* verdict : {"unique", "several solutions", "no solution"})
@@ -261,7 +261,7 @@ TEST_F(Batch, UniquenessGivesTheFullAnswersVerdictsWithJobsAndBadInput)
     const Output two = run("--uniqueness --json -j 2 mixed.txt");
     for (const Output* r : {&full, &one, &two}) {
         EXPECT_EQ(r->exit_code, 2);
-        EXPECT_EQ(r->err, "mixed.txt:68: $5 row 1: number '100' is larger than 99\n");
+        EXPECT_EQ(r->err, "mixed.txt:68: $5 row 1: clue 100 needs 100 cells, the row has 2\n");
         EXPECT_EQ(without_times(r->summary), without_times(full.summary));
     }
     EXPECT_EQ(without_times(two.out), without_times(one.out));

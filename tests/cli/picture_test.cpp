@@ -52,8 +52,10 @@ TEST(Pictures, CluesComeFromTheRunsOfFilledPixelsInEveryKindOfFile)
     Rng rng(seed);
     int checked = 0;
     for (int k = 0; k < 240; ++k) {
-        const int height = 1 + rng.below(25);
-        const int width = 1 + rng.below(25);
+        // Every tenth one up to the largest size, every fortieth that size itself.
+        const int most = k % 10 == 9 ? 128 : 25;
+        const int height = k % 40 == 39 ? 128 : 1 + rng.below(most);
+        const int width = k % 40 == 39 ? 128 : 1 + rng.below(most);
         const double density = 0.1 + 0.8 * rng.unit();
         const Grid grid = random_grid(rng, height, width, density);
         const PngKind& kind = png_kinds()[static_cast<std::size_t>(k) % png_kinds().size()];
@@ -200,20 +202,20 @@ TEST(Pictures, RefusesPngsThatAreNoPuzzle)
         {"GIF", "GIF89a\x01\x00\x01\x00", "not a PNG picture (no PNG signature)"},
         {"damaged header", bad_crc, "damaged PNG: IHDR: CRC error"},
         {"damaged pixels", bad_data, "damaged PNG: "},
-        {"26 wide", sized(26, 1), "the picture is 26 x 1 pixels: wider than a puzzle of 25 x 25 cells"},
-        {"26 tall", sized(3, 26), "the picture is 3 x 26 pixels: taller than a puzzle of 25 x 25 cells"},
-        {"both", sized(30, 40), "the picture is 30 x 40 pixels: wider and taller than a puzzle of 25 x 25 cells"},
-        {"huge", huge, "the picture is 100000 x 1 pixels: wider than a puzzle of 25 x 25 cells"},
+        {"129 wide", sized(129, 1), "the picture is 129 x 1 pixels: wider than a puzzle of 128 x 128 cells"},
+        {"129 tall", sized(3, 129), "the picture is 3 x 129 pixels: taller than a puzzle of 128 x 128 cells"},
+        {"both", sized(130, 140), "the picture is 130 x 140 pixels: wider and taller than a puzzle of 128 x 128 cells"},
+        {"huge", huge, "the picture is 100000 x 1 pixels: wider than a puzzle of 128 x 128 cells"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         expect_refused(c.bytes, "bad.png", std::nullopt, c.message);  // a PNG has no lines
     }
     // The largest picture is a puzzle.
-    const auto full = read_puzzles(sized(25, 25), "full.png", std::nullopt);
+    const auto full = read_puzzles(sized(128, 128), "full.png", std::nullopt);
     const Puzzle* largest = puzzle_of(full);
     ASSERT_TRUE(largest);
-    EXPECT_EQ(largest->rows, std::vector<std::vector<int>>(25, {25}));
+    EXPECT_EQ(largest->rows, std::vector<std::vector<int>>(128, {128}));
 }
 
 TEST(Pictures, RefusesBadPbmsAtTheirLine)
@@ -233,10 +235,10 @@ TEST(Pictures, RefusesBadPbmsAtTheirLine)
         {"height no number", "P1\n2 -3\n", 2, "height '-3' is not a number"},
         {"no height", "P1\n3\n", 2, "the file ends before the height"},
         {"no width", "P4 # nothing else", 1, "the file ends before the width"},
-        {"huge width", "P1\n12345678901 1\n", 2, "width '12345678901' is far more than 25 pixels"},
+        {"huge width", "P1\n12345678901 1\n", 2, "width '12345678901' is far more than 128 pixels"},
         {"zero width", "P1\n0 3\n", 2, "the picture is 0 x 3 pixels: it has no pixels"},
-        {"wide", "P1\n26\n1\n", 3, "the picture is 26 x 1 pixels: wider than a puzzle of 25 x 25 cells"},
-        {"tall", "P4\r\n1 30\r\n", 2, "the picture is 1 x 30 pixels: taller than a puzzle of 25 x 25 cells"},
+        {"wide", "P1\n129\n1\n", 3, "the picture is 129 x 1 pixels: wider than a puzzle of 128 x 128 cells"},
+        {"tall", "P4\r\n1 129\r\n", 2, "the picture is 1 x 129 pixels: taller than a puzzle of 128 x 128 cells"},
         {"too few plain", "P1\n3 2\n1 0 1\n0 1\n", 4, "too few pixels: 3 x 2 needs 6, found 5"},
         {"too few, CRLF", "P1\r\n2 2\r\n1 0\r\n1\r\n", 4, "too few pixels: 2 x 2 needs 4, found 3"},
         {"too many plain", "P1\n2 1\n10\n\n1\n", 5, "more pixels than 2 x 1"},

@@ -1,5 +1,5 @@
-// ombrasel-solve on pictures: a drawing comes back as the first solution, bad pictures are
-// skipped with nothing written for them, and --clues writes every puzzle read as .non.
+// ombrasel-solve on pictures: a drawing comes back as the first solution, bad pictures and
+// puzzles are skipped with nothing written for them, and --clues writes every puzzle read as .non.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -94,7 +94,7 @@ TEST_F(Tool, RandomDrawingsComeBackAsTheFirstSolution)
     EXPECT_LE(out_of_time, 4);
 }
 
-TEST_F(Tool, BadPicturesAreSkippedAndNothingIsWrittenForThem)
+TEST_F(Tool, BadPuzzlesAreSkippedAndNothingIsWrittenForThem)
 {
     Rng rng(5);
     // A frame: its full rows and columns leave one way to fill the rest.
@@ -108,29 +108,40 @@ TEST_F(Tool, BadPicturesAreSkippedAndNothingIsWrittenForThem)
     write("cut.png", good_png.substr(0, good_png.size() - 20));
     write("text.png", "width 1\nheight 1\n");
     PngImage wide;
-    wide.width = 26;
+    wide.width = 129;
     wide.height = 2;
-    wide.samples.assign(2, std::vector<unsigned>(26, 0));
+    wide.samples.assign(2, std::vector<unsigned>(129, 0));
     write("wide.png", encode_png(wide));
-    write("tall.pbm", "P1\n2 27\n");
+    write("tall.pbm", "P1\n2 129\n");
     write("header.pbm", "P1\n# size\n3 three\n");
     write("short.pbm", "P1\n3 2\n1 1 1\n1 1\n");
     write("short-raw.pbm", "P4\n9 2\n\x01\x02\x03");
     write("drawing.pgm", "P5\n1 1\n255\n\x01");
+    // Puzzles over the limits, or with a clue longer than its line.
+    write("wide.non", "width 129\nheight 1\n");
+    std::string lines = "$1\n";
+    for (int k = 0; k < 258; ++k) lines += "1\n";
+    write("large.txt", lines + "$2\n1 1 1\n\n\n1\n\n1\n");
+    write("long.xml", "<puzzle><clues type=\"columns\"><line><count>1</count></line></clues>\n"
+                      "<clues type=\"rows\"><line><count>2</count></line></clues></puzzle>");
 
     const Output r = run("--clues clues --svg svg good.png cut.png text.png wide.png tall.pbm header.pbm "
-                         "short.pbm short-raw.pbm drawing.pgm good-raw.pbm");
+                         "short.pbm short-raw.pbm drawing.pgm wide.non large.txt long.xml good-raw.pbm");
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "cut.png: truncated PNG: the file ends before the picture does\n"
                      "text.png: not a PNG picture (no PNG signature)\n"
-                     "wide.png: the picture is 26 x 2 pixels: wider than a puzzle of 25 x 25 cells\n"
-                     "tall.pbm:2: the picture is 2 x 27 pixels: taller than a puzzle of 25 x 25 cells\n"
+                     "wide.png: the picture is 129 x 2 pixels: wider than a puzzle of 128 x 128 cells\n"
+                     "tall.pbm:2: the picture is 2 x 129 pixels: taller than a puzzle of 128 x 128 cells\n"
                      "header.pbm:3: height 'three' is not a number\n"
                      "short.pbm:4: too few pixels: 3 x 2 needs 6, found 5\n"
                      "short-raw.pbm: too few pixels: 9 x 2 pixels take 4 bytes after the header, found 3\n"
-                     "drawing.pgm:1: a PGM greymap (P5), not a PBM bitmap: only P1 and P4 pictures are read\n");
+                     "drawing.pgm:1: a PGM greymap (P5), not a PBM bitmap: only P1 and P4 pictures are read\n"
+                     "wide.non:1: width '129': more than 128 columns\n"
+                     "large.txt:1: puzzle $1 has 258 clue lines: more than 128 rows and columns\n"
+                     "large.txt:261: $2 column 1: clue 1 1 1 needs 5 cells, the column has 3\n"
+                     "long.xml:2: row 1: clue 2 needs 2 cells, the row has 1\n");
     EXPECT_NE(r.summary.find("2 puzzles: 2 unique, "), std::string::npos) << r.summary;
-    EXPECT_NE(r.summary.find("8 bad inputs"), std::string::npos) << r.summary;
+    EXPECT_NE(r.summary.find("12 bad inputs"), std::string::npos) << r.summary;
 
     // Both good ones answered, in order, with the drawing; files for them alone.
     std::string picture;
@@ -159,7 +170,7 @@ TEST_F(Tool, CluesWritesEveryPuzzleReadAsANonFileThatReadsBack)
     Rng rng(11);
     const Grid drawing = random_grid(rng, 7, 12, 0.6);
     write("drawing.png", png_of(drawing, {PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, false, rng));
-    write("set.txt", "$1\n1\n1\n$2\n1\n1\n100\n1\n$3\n2\n1\n3\n1\n");  // $2 is bad; $3 has no solution
+    write("set.txt", "$1\n1\n1\n$2\n1\n1\n100\n1\n$3\n2\n0\n2\n0\n");  // $2 is bad; $3 has no solution
     write("pair.xml", "<puzzleset><puzzle><clues type=\"columns\"><line><count>1</count></line></clues>"
                       "<clues type=\"rows\"><line><count>1</count></line></clues></puzzle>"
                       "<puzzle><clues type=\"columns\"><line/><line><count>2</count></line></clues>"
@@ -168,7 +179,7 @@ TEST_F(Tool, CluesWritesEveryPuzzleReadAsANonFileThatReadsBack)
     write("empty-lines.non", "width 3\nheight 2\nrows\n0\n1,1\ncolumns\n1\n0\n1\n");
     const Output r = run("--clues out/clues drawing.png set.txt pair.xml empty-lines.non");
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_EQ(r.err, "set.txt:7: $2 row 1: number '100' is larger than 99\n");
+    EXPECT_EQ(r.err, "set.txt:7: $2 row 1: clue 100 needs 100 cells, the row has 2\n");
 
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir / "out/clues")) names.push_back(entry.path().filename());
@@ -204,7 +215,7 @@ TEST_F(Tool, CluesWritesEveryPuzzleReadAsANonFileThatReadsBack)
     write("again/set.txt", "$1\n1\n1\n1\n1\n");
     const Output twice = run("--clues out/clues set.txt again/set.txt");
     EXPECT_EQ(twice.exit_code, 2);
-    EXPECT_EQ(twice.err, "set.txt:7: $2 row 1: number '100' is larger than 99\n"
+    EXPECT_EQ(twice.err, "set.txt:7: $2 row 1: clue 100 needs 100 cells, the row has 2\n"
                          "out/clues/1.non: not written: an earlier puzzle of this run has the same name\n");
     EXPECT_NE(twice.summary.find("1 file not written"), std::string::npos) << twice.summary;
     EXPECT_EQ(slurp(dir / "out/clues/1.non"), "width 1\nheight 1\n\nrows\n1\n\ncolumns\n1\n");

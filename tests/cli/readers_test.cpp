@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "pictures.h"
 #include "readers.h"
 #include "text.h"
+#include "writers.h"
 
 namespace {
 
@@ -82,10 +84,10 @@ TEST(ClueLine, SplitsNumbersAndKnowsEmptyLines)
         EXPECT_FALSE(parse_clue_line(empty, Separator::whitespace, clue)) << empty;
         EXPECT_TRUE(clue.empty()) << empty;
     }
-    EXPECT_FALSE(parse_clue_line("99,01", Separator::comma, clue));
-    EXPECT_EQ(clue, (std::vector<int>{99, 1}));
-    EXPECT_FALSE(parse_clue_line(repeat("1 ", 13), Separator::whitespace, clue));
-    EXPECT_EQ(clue.size(), 13u);
+    EXPECT_FALSE(parse_clue_line("128,01", Separator::comma, clue));
+    EXPECT_EQ(clue, (std::vector<int>{128, 1}));
+    EXPECT_FALSE(parse_clue_line(repeat("1 ", 64), Separator::whitespace, clue));
+    EXPECT_EQ(clue.size(), 64u);
 }
 
 TEST(ClueLine, RefusesWhatIsNoClue)
@@ -96,8 +98,8 @@ TEST(ClueLine, RefusesWhatIsNoClue)
         Separator separator;
         const char* message;
     } cases[] = {
-        {"100", Separator::whitespace, "larger than 99"},
-        {"123456789012345678901234567890", Separator::whitespace, "larger than 99"},
+        {"129", Separator::whitespace, "number '129' is larger than 128"},
+        {"123456789012345678901234567890", Separator::whitespace, "larger than 128"},
         {"1 0", Separator::whitespace, "0 stands for an empty line"},
         {"-1", Separator::whitespace, "not a number"},
         {"1.5", Separator::whitespace, "not a number"},
@@ -113,9 +115,9 @@ TEST(ClueLine, RefusesWhatIsNoClue)
         ASSERT_TRUE(error) << c.line;
         EXPECT_NE(error->find(c.message), std::string::npos) << c.line << ": " << *error;
     }
-    const auto error = parse_clue_line(repeat("1 ", 14), Separator::whitespace, clue);
+    const auto error = parse_clue_line(repeat("1 ", 65), Separator::whitespace, clue);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->find("more than 13 numbers"), std::string::npos);
+    EXPECT_EQ(*error, "more than 64 numbers in a line");
 }
 
 TEST(Lines, SplitsAtEveryKindOfLineEnd)
@@ -259,8 +261,8 @@ TEST(NonReader, ReportsEachFaultAtItsLine)
         {"columns before width", "height 1\nrows\n1\ncolumns\n1\n", 4, "columns before width"},
         {"rows before height", "width 1\nrows\n1\n", 2, "rows before height"},
         {"no rows section", "width 1\nheight 1\ncolumns\n1\n", 4, "no rows section"},
-        {"width too large", "width 26\nheight 1\n", 1, "more than 25 columns"},
-        {"height far too large", "width 1\nheight 99999999999999999999\n", 2, "more than 25 rows"},
+        {"width too large", "width 129\nheight 1\n", 1, "width '129': more than 128 columns"},
+        {"height far too large", "width 1\nheight 99999999999999999999\n", 2, "more than 128 rows"},
         {"width zero", "width 0\n", 1, "at least 1"},
         {"width not a number", "width five\n", 1, "not a number"},
         {"width missing", "title x\nwidth\n", 2, "needs a number"},
@@ -272,9 +274,17 @@ TEST(NonReader, ReportsEachFaultAtItsLine)
         {"too many columns", head + "rows\n1\n1\ncolumns\n1\n1\n1\n", 9, "more column clue lines than width 2"},
         {"clue before the sections", head + "1,1\nrows\n", 3, "outside the rows and columns"},
         {"end inside a section", head + "rows\n1\n1\ncolumns\n1\n", 7, "end of file: width 2 asks for 2 column clue lines, found 1"},
-        {"number too large", head + "rows\n1\n100\n", 5, "row 2: number '100' is larger than 99"},
+        {"number too large", head + "rows\n1\n129\n", 5, "row 2: number '129' is larger than 128"},
         {"huge number", head + "columns\n" + std::string(400, '9') + "\n", 4, "column 1: number"},
-        {"fourteen numbers", "width 25\nheight 1\nrows\n1" + repeat(",1", 13) + "\n", 4, "more than 13 numbers"},
+        {"65 numbers", "width 128\nheight 1\nrows\n1" + repeat(",1", 64) + "\n", 4, "row 1: more than 64 numbers"},
+        {"row clue too long", "width 21\nheight 3\nrows\n1\n0\n20,1\n", 6, "row 3: clue 20 1 needs 22 cells, the row has 21"},
+        {"more numbers than cells", head + "rows\n1\n1\ncolumns\n1,1\n", 7, "column 1: clue 1 1 needs 3 cells, the column has 2"},
+        {"64 numbers too many for the row", "width 128\nheight 1\nrows\n" + repeat("2,", 63) + "2\n", 4,
+         "row 1: clue 2 2 2 2 2 2 2 2 2 2 ... (64 numbers) needs 191 cells, the row has 128"},
+        {"column clue too long", "height 1\nrows\n1\nwidth 3\ncolumns\n1\n0\n3\n", 8,
+         "column 3: clue 3 needs 3 cells, the column has 1"},
+        {"row clue too long, told at the end", "height 2\nrows\n0\n2\nwidth 1\ncolumns\n1\n", 4,
+         "row 2: clue 2 needs 2 cells, the row has 1"},
         {"zero beside a number", head + "rows\n0,1\n", 4, "0 stands for an empty line"},
         {"negative number", head + "rows\n1\n-1\n", 5, "row 2: '-1' is not a number"},
         {"coloured clue", head + "rows\n3b,1d\n", 4, "coloured clues are not supported"},
@@ -336,10 +346,10 @@ TEST(XmlReader, NeverFetchesTheDtdOrAnEntityFromOutside)
     const std::string head = "<?xml version=\"1.0\"?>\n"
                              "<!DOCTYPE pbn SYSTEM \"http://127.0.0.1:9/pbn-0.3.dtd\" [\n"
                              "  <!ENTITY one SYSTEM \"" + outside.string() + "\">\n"
-                             "  <!ENTITY two \"2\">\n"
+                             "  <!ENTITY own \"1\">\n"
                              "]>\n"
                              "<puzzleset><puzzle>\n"
-                             "<clues type=\"columns\"><line><count>&two;</count></line></clues>\n";
+                             "<clues type=\"columns\"><line><count>&own;</count></line></clues>\n";
     const std::string tail = "</puzzle></puzzleset>\n";
     const ReadError error =
         only_error(read(head + "<clues type=\"rows\"><line><count>&one;</count></line></clues>\n" + tail, "outside.xml"));
@@ -349,9 +359,9 @@ TEST(XmlReader, NeverFetchesTheDtdOrAnEntityFromOutside)
 
     // An entity the file declares with its text is the file's own, and is read.
     const Puzzle p =
-        only_puzzle(read(head + "<clues type=\"rows\"><line><count>&two;</count></line></clues>\n" + tail, "inside.xml"));
-    EXPECT_EQ(p.cols, (Clues{{2}}));
-    EXPECT_EQ(p.rows, (Clues{{2}}));
+        only_puzzle(read(head + "<clues type=\"rows\"><line><count>&own;</count></line></clues>\n" + tail, "inside.xml"));
+    EXPECT_EQ(p.cols, (Clues{{1}}));
+    EXPECT_EQ(p.rows, (Clues{{1}}));
 }
 
 TEST(XmlReader, ReadsEveryPuzzleOfASetAndSkipsOnlyTheBadOne)
@@ -383,8 +393,8 @@ TEST(XmlReader, ReadsEveryPuzzleOfASetAndSkipsOnlyTheBadOne)
 TEST(XmlReader, ReportsEachFaultAtItsLine)
 {
     const std::string one = "<line><count>1</count></line>";
-    const std::string lines26 = repeat(one + "\n", 26);
-    const std::string counts14 = "<line>" + repeat("<count>1</count>", 14) + "</line>";
+    const std::string lines129 = repeat(one + "\n", 129);
+    const std::string counts65 = "<line>" + repeat("<count>1</count>", 65) + "</line>";
     const std::string colours =
         "<color name=\"white\">FFFFFF</color>\n<color name=\"black\">000000</color>\n"
         "<color name=\"red\">FF0000</color>\n";
@@ -394,12 +404,18 @@ TEST(XmlReader, ReportsEachFaultAtItsLine)
          xml_puzzle("<line><count color=\"black\">1</count></line>\n<line><count color=\"red\">1</count></line>", one),
          4, "multicolour puzzle"},
         {"count not a number", xml_puzzle(one, "\n\n<line><count>one</count></line>"), 6, "row 1: 'one' is not a number"},
-        {"count too large", xml_puzzle(one + "\n<line><count>100</count></line>", one), 4, "column 2: number '100'"},
-        {"count huge", xml_puzzle("<line><count>" + std::string(1000, '7') + "</count></line>", one), 3, "larger than 99"},
+        {"count too large", xml_puzzle(one + "\n<line><count>129</count></line>", one), 4,
+         "column 2: number '129' is larger than 128"},
+        {"count huge", xml_puzzle("<line><count>" + std::string(1000, '7') + "</count></line>", one), 3, "larger than 128"},
         {"empty count", xml_puzzle("<line><count></count></line>", one), 3, "'' is not a number"},
         {"zero beside a count", xml_puzzle("<line><count>0</count><count>2</count></line>", one), 3, "0 stands for an empty line"},
-        {"fourteen counts", xml_puzzle(counts14, one), 3, "more than 13 numbers"},
-        {"twenty-six columns", xml_puzzle("\n" + lines26, one), 29, "more than 25 columns"},
+        {"65 counts", xml_puzzle(counts65, one), 3, "column 1: more than 64 numbers"},
+        {"129 columns", xml_puzzle("\n" + lines129, one), 132, "more than 128 columns"},
+        // Told at the <line> of the first clue in the file that cannot fit, rows or columns.
+        {"column clue too long", xml_puzzle(one + "\n<line>\n<count>2</count></line>", "<line><count>3</count></line>"), 4,
+         "column 2: clue 2 needs 2 cells, the column has 1"},
+        {"row clue too long", xml_puzzle(one + one, "\n" + one + "\n<line><count>1</count><count>1</count></line>"), 6,
+         "row 2: clue 1 1 needs 3 cells, the row has 2"},
         {"line outside clues", "<puzzle>\n<line/>\n</puzzle>", 2, "<line> outside <clues>"},
         {"count outside line", xml_puzzle("<count>1</count>", one), 3, "<count> outside <line>"},
         {"clues without type", "<puzzle>\n<clues>\n</clues></puzzle>", 2, "needs type=\"rows\" or type=\"columns\""},
@@ -469,12 +485,12 @@ TEST(TaaiReader, TakesAnOddBlankLineAtABlockEndForSpacing)
     const Puzzle odd = only_puzzle(read("$1\n1\n1\n\n", "q.txt"));
     EXPECT_EQ(odd.cols, (Clues{{1}}));
     EXPECT_EQ(odd.rows, (Clues{{1}}));
-    const auto items = read("$1\r\n1\r\n1\r\n\r\n$2\r\n2\r\n1\r\n\r\n", "q.txt");
+    const auto items = read("$1\r\n1\r\n1\r\n\r\n$2\r\n0\r\n1\r\n\r\n", "q.txt");
     ASSERT_EQ(items.size(), 2u);
     ASSERT_TRUE(std::holds_alternative<Puzzle>(items[0]));
     ASSERT_TRUE(std::holds_alternative<Puzzle>(items[1]));
     EXPECT_EQ(std::get<Puzzle>(items[0]).rows, (Clues{{1}}));
-    EXPECT_EQ(std::get<Puzzle>(items[1]).cols, (Clues{{2}}));
+    EXPECT_EQ(std::get<Puzzle>(items[1]).cols, (Clues{{}}));
     EXPECT_EQ(std::get<Puzzle>(items[1]).rows, (Clues{{1}}));
     // Two blank lines that make the count even are clues again: here a 2 x 2 puzzle.
     const Puzzle two = only_puzzle(read("$1\n1\n1\n\n\n", "q.txt"));
@@ -485,9 +501,9 @@ TEST(TaaiReader, TakesAnOddBlankLineAtABlockEndForSpacing)
 TEST(TaaiReader, SkipsABadPuzzleAndReadsTheNext)
 {
     const std::string text = "$1\n1\n1\n"
-                             "$2\n1\n1\n2 100\n1\n"
+                             "$2\n1\n1\n2 129\n1\n"
                              "$3\n1\n1\n1\n"
-                             "$4\n1 1\n1 1\n";
+                             "$4\n2\n2\n2\n2\n";
     const auto items = read(text, "q.txt");
     ASSERT_EQ(items.size(), 4u);
     ASSERT_TRUE(std::holds_alternative<Puzzle>(items[0]));
@@ -496,7 +512,7 @@ TEST(TaaiReader, SkipsABadPuzzleAndReadsTheNext)
     ASSERT_TRUE(std::holds_alternative<Puzzle>(items[3]));
     const ReadError& bad_number = std::get<ReadError>(items[1]);
     EXPECT_EQ(bad_number.line, 7);
-    EXPECT_EQ(bad_number.what, "$2 row 1: number '100' is larger than 99");
+    EXPECT_EQ(bad_number.what, "$2 row 1: number '129' is larger than 128");
     const ReadError& odd = std::get<ReadError>(items[2]);
     EXPECT_EQ(odd.line, 9);
     EXPECT_NE(odd.what.find("puzzle $3 has 3 clue lines"), std::string::npos) << odd.what;
@@ -508,14 +524,16 @@ TEST(TaaiReader, ReportsEachFaultAtItsLine)
     expect_errors("q.txt", {
         {"no clue lines", "$1\n", 1, "has no clue lines"},
         {"odd count", "$1\n1\n1\n1\n", 1, "has 3 clue lines"},
-        {"too large", "$5\n" + repeat("1\n", 52), 1, "more than 25 rows and columns"},
+        {"too large", "$5\n" + repeat("1\n", 258), 1, "puzzle $5 has 258 clue lines: more than 128 rows and columns"},
         {"no number", "$\n1\n1\n", 1, "expected $ and a puzzle number"},
         {"bad number", "$a1\n1\n1\n", 1, "expected $ and a puzzle number"},
-        {"huge number", "$" + std::string(30, '9') + "\n1\n1\n", 1, "expected $ and a puzzle number"},
+        {"huge number", std::string("$").append(30, '9').append("\n1\n1\n"), 1, "expected $ and a puzzle number"},
         {"no $ line", "\n1 2\n3\n", 2, "no $ line"},
         {"column number", "$1\n1\nx\n1\n1\n", 3, "$1 column 2: 'x' is not a number"},
         {"row number", "$1\n1\n1\n1\n" + std::string(50, '5') + "\n", 5, "$1 row 2: number"},
-        {"fourteen numbers", "$1\n" + repeat("1 ", 14) + "\n1\n", 2, "more than 13 numbers"},
+        {"65 numbers", "$1\n" + repeat("1 ", 65) + "\n1\n", 2, "$1 column 1: more than 64 numbers"},
+        {"column clue too long", "$1\n1\n1 1\n1\n1\n", 3, "$1 column 2: clue 1 1 needs 3 cells, the column has 2"},
+        {"row clue too long", "$1\n1\n1\n1\n3\n", 5, "$1 row 2: clue 3 needs 3 cells, the row has 2"},
         {"commas", "$1\n1,1\n1\n", 2, "'1,1' is not a number"},
         {"zero beside a number", "$1\n0 1\n1\n", 2, "0 stands for an empty line"},
     });
@@ -528,17 +546,52 @@ TEST(TaaiReader, ReportsEachFaultAtItsLine)
     EXPECT_TRUE(std::holds_alternative<Puzzle>(items[1]));
 }
 
-TEST(TaaiReader, ReadsTwentyFiveByTwentyFive)
+// ---- the largest puzzles ---------------------------------------------------------
+
+// The clues as webpbn <line>s, and as tournament lines.
+std::string xml_lines(const Clues& lines)
 {
-    std::string text = "$1\n";
-    for (int i = 0; i < 50; ++i) text += (i % 2 ? "1\t1\t1\n" : "25\n");
-    const Puzzle p = only_puzzle(read(text, "q.txt"));
-    ASSERT_EQ(p.cols.size(), 25u);
-    ASSERT_EQ(p.rows.size(), 25u);
-    EXPECT_EQ(p.cols[0], (std::vector<int>{25}));
-    EXPECT_EQ(p.cols[24], (std::vector<int>{25}));
-    EXPECT_EQ(p.rows[0], (std::vector<int>{1, 1, 1}));
-    EXPECT_EQ(p.rows[24], (std::vector<int>{1, 1, 1}));
+    std::string text;
+    for (const auto& clue : lines) {
+        text += "<line>";
+        for (const int v : clue) text.append("<count>").append(std::to_string(v)).append("</count>");
+        text += "</line>\n";
+    }
+    return text;
+}
+
+std::string taai_lines(const Clues& lines)
+{
+    std::string text;
+    for (const auto& clue : lines) {
+        for (std::size_t k = 0; k < clue.size(); ++k) text.append(k ? "\t" : "").append(std::to_string(clue[k]));
+        text += '\n';
+    }
+    return text;
+}
+
+// Drawings up to 128 x 128, the first row with as many runs as it holds and the first column
+// full, in the .non text that --clues writes, in XML and, when square, in the tournament format.
+TEST(AnyFormat, ReadsPuzzlesOfUpTo128RowsAndColumns)
+{
+    Rng rng(128);
+    for (const auto& [height, width] : {std::pair{128, 128}, {30, 30}, {59, 99}, {128, 1}, {1, 128}}) {
+        Grid grid = random_grid(rng, height, width, 0.5);
+        for (int c = 0; c < width; ++c) grid[0][c] = c % 2 == 0;
+        for (auto& row : grid) row[0] = true;
+        Puzzle drawn;
+        drawn.rows = row_clues(grid);
+        drawn.cols = column_clues(grid);
+        std::vector<std::pair<std::string, std::string>> files = {
+            {"big.non", non_text(drawn)}, {"big.xml", xml_puzzle(xml_lines(drawn.cols), xml_lines(drawn.rows))}};
+        if (height == width) files.emplace_back("big.txt", "$1\n" + taai_lines(drawn.cols) + taai_lines(drawn.rows));
+        for (const auto& [file, text] : files) {
+            SCOPED_TRACE(file + ", " + std::to_string(height) + " x " + std::to_string(width));
+            const Puzzle p = only_puzzle(read(text, file));
+            EXPECT_EQ(p.rows, drawn.rows);
+            EXPECT_EQ(p.cols, drawn.cols);
+        }
+    }
 }
 
 }  // namespace

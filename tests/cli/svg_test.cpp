@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -89,15 +90,16 @@ struct Label {
     double x;
     double y;
     int number;
+    int size;  // of its font
 };
 
 // The SVG's text elements that hold a number alone: the clues.
 std::vector<Label> number_labels(const std::string& svg)
 {
-    const std::regex text("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\"[^>]*>([0-9]+)</text>");
+    const std::regex text("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\"[^>]*font-size=\"([0-9]+)\"[^>]*>([0-9]+)</text>");
     std::vector<Label> labels;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it)
-        labels.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stoi((*it)[3])});
+        labels.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stoi((*it)[4]), std::stoi((*it)[3])});
     return labels;
 }
 
@@ -247,6 +249,80 @@ TEST_F(Tool, SvgDrawsTheTwoSolutionsOfTheUniquenessQuestionSideBySide)
     expect_clues(svg, image, *right, clues, left->x + left->width);
     for (const char* caption : {">first solution</text>", ">second solution</text>"})
         EXPECT_NE(svg.find(caption), std::string::npos) << caption;
+}
+
+
+// Whether a pixel column of the rendered picture has ink from y0 to y1 (SVG units).
+bool inked(const Rgba& image, double x, double y0, double y1)
+{
+    for (int y = static_cast<int>(y0 * ZOOM); y <= static_cast<int>(y1 * ZOOM); ++y) {
+        const png_byte* p = image.at(static_cast<int>(x * ZOOM), y);
+        if (p[0] < 200 || p[1] < 200 || p[2] < 200) return true;
+    }
+    return false;
+}
+
+// Large answers drawn without the solver, marks at random: the picture within about 2000 units
+// where the puzzle allows, cells of at least 12 (up to 25 x 25, cells and row clue slots of 20),
+// clue fonts of at least 8, and, 3-digit numbers included, paper at every edge between two
+// columns in the column clues and between two numbers of a row, wider than between two digits.
+TEST_F(Tool, SvgOfALargePuzzleStaysReadableAndOfSensibleSize)
+{
+    Rng rng(99);
+    const struct {
+        int height, width, most;  // the most units the picture may take across and down
+    } cases[] = {{59, 99, 2000}, {128, 128, 2600}, {25, 25, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " x " + std::to_string(c.width));
+        Grid grid = random_grid(rng, c.height, c.width, 0.5);
+        for (int col = 0; col < c.width; ++col) grid[1][col] = col % 2 == 0;
+        for (auto& row : grid) row[0] = true;
+        Puzzle p;
+        p.rows = row_clues(grid);
+        p.cols = column_clues(grid);
+        SvgGrid answer;
+        std::vector<std::string> marks(static_cast<std::size_t>(c.height));
+        for (auto& row : marks)
+            for (int col = 0; col < c.width; ++col) {
+                answer.marks.push_back(1 + rng.below(4));
+                row += static_cast<char>('0' + answer.marks.back());
+            }
+        const std::string svg = answer_svg(p, "large", "several solutions", {answer});
+        const Rgba image = render(write("large.svg", svg));
+        ASSERT_GT(image.width, 0);
+        EXPECT_LE(std::max(image.width, image.height), c.most * ZOOM);
+        const auto f = frame_of(svg, 1);
+        ASSERT_TRUE(f);
+        const double cell = f->width / c.width;
+        EXPECT_TRUE(c.width > 25 ? cell >= 12 : cell == 20) << cell;
+        std::set<char> seen;
+        expect_cells(image, *f, marks, seen);
+        expect_clues(svg, image, *f, p);
+
+        auto labels = number_labels(svg);
+        std::sort(labels.begin(), labels.end(),
+                  [](const Label& a, const Label& b) { return std::pair(a.y, a.x) < std::pair(b.y, b.x); });
+        double clues_top = f->y;
+        for (const Label& l : labels) {
+            EXPECT_GE(l.size, 8) << l.number;
+            clues_top = std::min(clues_top, l.y - 10);
+            EXPECT_TRUE(c.width > 25 || l.x > f->x || std::fmod(f->x - l.x, 20.0) == 10.0) << "the slot of " << l.number;
+        }
+        for (int col = 1; col < c.width; ++col)
+            EXPECT_FALSE(inked(image, f->x + col * cell, clues_top, f->y - 2)) << "clue over the left edge of column " << col;
+        for (std::size_t k = 1; k < labels.size(); ++k) {
+            const Label& a = labels[k - 1];
+            const Label& b = labels[k];
+            if (a.y != b.y || b.x >= f->x) continue;  // not two numbers of a row
+            const double top = f->y + std::floor((b.y - f->y) / cell) * cell;
+            double paper = 0, widest = 0;
+            for (double x = a.x; x < b.x; x += 1.0 / ZOOM) {
+                paper = inked(image, x, top + 1, top + cell - 1) ? 0 : paper + 1.0 / ZOOM;
+                widest = std::max(widest, paper);
+            }
+            EXPECT_GE(widest, 0.4 * b.size) << a.number << " near " << b.number << " at y " << b.y;
+        }
+    }
 }
 
 }  // namespace

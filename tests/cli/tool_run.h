@@ -282,4 +282,4 @@ protected:
 // 2 x 2 puzzles from the solver's own edge cases: one, two and no solutions.
 const std::string unique_non = "width 2\nheight 2\nrows\n2\n1\ncolumns\n2\n1\n";
 const std::string several_non = "width 2\nheight 2\nrows\n1\n1\ncolumns\n1\n1\n";
-const std::string none_non = "width 2\nheight 2\nrows\n3\n1\ncolumns\n2\n2\n";
+const std::string none_non = "width 2\nheight 2\nrows\n2\n0\ncolumns\n2\n0\n";

@@ -120,7 +120,7 @@ TEST_F(Tool, ShowsTheDeclaredSizeWhenTrailingLinesAreEmpty)
 TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
 {
     write("unique.non", unique_non);
-    write("two.txt", "$3\n1\n1\n1\n1\n$8\n2\n1\n3\n1\n");  // 2 x 2 with two solutions, 2 x 2 with none
+    write("two.txt", "$3\n1\n1\n1\n1\n$8\n2\n0\n2\n0\n");  // 2 x 2 with two solutions, 2 x 2 with none
     write("we\"ird\\name.non", several_non);
     const Output r = run("--json --stats unique.non two.txt 'we\"ird\\name.non'");
     EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -191,7 +191,7 @@ TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)
     const Output r = run("set.txt missing.non binary.non good.non short.non empty.xml notes.md");
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err,
-              "set.txt:7: $2 row 1: number '100' is larger than 99\n"
+              "set.txt:7: $2 row 1: clue 100 needs 100 cells, the row has 2\n"
               "missing.non:0: cannot open: No such file or directory\n"
               "binary.non:2: binary data (byte 0x00), not a puzzle file\n"
               "short.non:5: height 2 asks for 2 row clue lines, found 1\n"

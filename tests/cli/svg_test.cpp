@@ -325,4 +325,72 @@ TEST_F(Tool, SvgOfALargePuzzleStaysReadableAndOfSensibleSize)
     }
 }
 
+// The whole way at the tool's size, once the solver takes it: a 128 x 128 drawing and a 30 x 30
+// tournament puzzle, each a staircase that line propagation settles, answered with their clues
+// and pictures written.
+TEST_F(Tool, LargePuzzlesAreAnsweredWithTheirCluesAndPictures)
+{
+    const auto staircase = [](int n) {
+        Grid grid(static_cast<std::size_t>(n), std::vector<bool>(static_cast<std::size_t>(n)));
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c <= r; ++c) grid[r][c] = true;
+        return grid;
+    };
+    Rng rng(128);
+    const Grid large = staircase(128);
+    const Grid tournament = staircase(30);
+    write("large.pbm", raw_pbm_of(large, rng));
+    std::string text = "$30\n";
+    for (const auto& lines : {column_clues(tournament), row_clues(tournament)})
+        for (const auto& clue : lines) {
+            for (std::size_t k = 0; k < clue.size(); ++k) text.append(k ? "\t" : "").append(std::to_string(clue[k]));
+            text += "\n";
+        }
+    write("thirty.txt", text);
+
+    const Output r = run("--json --clues clues --svg svg large.pbm thirty.txt", "", 120);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::vector<JsonObject> objects = json_lines(r.out);
+    ASSERT_EQ(objects.size(), 2u);
+    const struct {
+        const char* name;
+        const Grid& grid;
+    } expected[] = {{"large", large}, {"30", tournament}};
+    for (std::size_t k = 0; k < 2; ++k) {
+        const Grid& grid = expected[k].grid;
+        const std::string name = expected[k].name;
+        SCOPED_TRACE(name);
+        const JsonObject& o = objects[k];
+        EXPECT_EQ(str_field(o, "name"), name);
+        EXPECT_EQ(str_field(o, "verdict"), "unique");
+        std::vector<std::string> marks;
+        for (const Json& row : std::get<JsonArray>(field(o, "result_grid").value))
+            marks.push_back(std::get<std::string>(row.value));
+        ASSERT_EQ(marks.size(), grid.size());
+        for (std::size_t row = 0; row < grid.size(); ++row) {
+            std::string drawn;
+            for (const bool filled : grid[row]) drawn += filled ? '2' : '1';
+            EXPECT_EQ(marks[row], drawn) << "row " << row;
+        }
+
+        const auto written = read_puzzles(slurp(dir / "clues" / (name + ".non")), name + ".non", std::nullopt);
+        const auto* clues = written.size() == 1 ? std::get_if<Puzzle>(&written[0]) : nullptr;
+        ASSERT_TRUE(clues);
+        EXPECT_EQ(clues->rows, row_clues(grid));
+        EXPECT_EQ(clues->cols, column_clues(grid));
+
+        const fs::path path = dir / "svg" / (name + ".svg");
+        const std::string svg = slurp(path);
+        const Rgba image = render(path);
+        ASSERT_GT(image.width, 0);
+        EXPECT_LE(image.width, 2000 * ZOOM);
+        const auto frame = frame_of(svg, 1);
+        ASSERT_TRUE(frame);
+        std::set<char> seen;
+        expect_cells(image, *frame, marks, seen);
+        expect_clues(svg, image, *frame, *clues);
+    }
+}
+
 }  // namespace

@@ -64,7 +64,8 @@ LineMasks automaton_thin(const LineAutomaton& a, LineMasks cells, const LineBits
         LineBits states = bit_at(0);
         for (i32 p = 1; p < first; ++p) states = automaton_step(a, states, may_hold(cells.empty, p), may_hold(cells.filled, p));
         for (i32 p = first; p <= N; ++p) {
-            if (has_bit(group, p) && !(automaton_step(a, states, all_bits<LineBits>(), all_bits<LineBits>()) & after[p])) {
+            const LineBits any = all_bits<LineBits>();
+            if (has_bit(group, p) && !(automaton_step(a, states, any, any) & after[p])) {
                 cells.filled &= ~bit_at(p);
                 cells.empty &= ~bit_at(p);
             }

@@ -251,7 +251,10 @@ inline bool solve_line_cached(SatPackedLineResult* cache, i32 line, const LineAu
 }
 
 // Hashes of the cells of a longer line (the window's build has none).
-[[maybe_unused]] inline std::uint64_t mix(std::uint64_t hash, std::uint64_t word) { return (hash ^ word) * 0x9e3779b97f4a7c15u; }
+[[maybe_unused]] inline std::uint64_t mix(std::uint64_t hash, std::uint64_t word)
+{
+    return (hash ^ word) * 0x9e3779b97f4a7c15u;
+}
 template <int WORDS>
 std::uint64_t mix(std::uint64_t hash, const WideBits<WORDS>& bits)
 {

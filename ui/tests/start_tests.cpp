@@ -32,6 +32,8 @@ COLORREF screen_pixel(int x, int y)
 
 }  // namespace
 
+inline namespace OMBRASEL_CORE {
+
 void solve()
 {
     SolverState& s = solver_state;
@@ -55,6 +57,8 @@ void solve()
     s.status = STATUS_SEVERAL;
     s.result_grid[0][0] = MARK_FILLED_DIFFERS;
 }
+
+}  // namespace OMBRASEL_CORE
 
 namespace {
 

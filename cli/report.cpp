@@ -3,7 +3,10 @@
 #include "report.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 #include "writers.h"
 
@@ -36,23 +39,13 @@ bool filled_in(i32 mark, int solution)
     return false;
 }
 
-void append_json_string(std::string& out, std::string_view s)
+// A time to the microsecond, as the tool has always printed it ("%.6f"); a JSON number shows it
+// in its shortest form, the same value.
+double to_the_microsecond(double seconds)
 {
-    out += '"';
-    for (const char ch : s) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (b < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
+    char fixed[64];
+    std::snprintf(fixed, sizeof fixed, "%.6f", seconds);
+    return std::strtod(fixed, nullptr);
 }
 
 // What a report of one puzzle needs to know, worked out once for both forms.
@@ -79,49 +72,45 @@ ReportFacts facts_of(const Answer& answer, const Options& options)
     return f;
 }
 
+// One line. A file name need not be UTF-8; its bytes that are not become U+FFFD, so that the
+// line is JSON all the same.
 std::string json_report(const ReportedPuzzle& puzzle, const Answer& answer, const ReportFacts& f)
 {
+    using Json = nlohmann::ordered_json;
     const int height = puzzle.height;
     const int width = puzzle.width;
-    char number[64];
-    std::string out = "{\"file\":";
-    append_json_string(out, puzzle.file);
-    out += ",\"index\":" + std::to_string(puzzle.index) + ",\"name\":";
-    append_json_string(out, puzzle.name);
-    out += ",\"status\":" + std::to_string(answer.head.status) + ",\"verdict\":";
-    append_json_string(out, f.verdict);
-    if (f.difficulty) out += std::string(",\"difficulty\":\"") + f.difficulty + '"';
-    out += ",\"height\":" + std::to_string(height) + ",\"width\":" + std::to_string(width);
-    if (f.uniqueness) {
-        out += ",\"solutions\":[";
-        for (int k = 0; k < f.solutions; ++k) {
-            out += k ? ",[" : "[";
-            for (int r = 0; r < height; ++r) {
-                out += r ? ",\"" : "\"";
-                for (int c = 0; c < width; ++c) out += filled_in(answer.mark(r, c, width), k) ? '#' : '.';
-                out += '"';
-            }
-            out += ']';
-        }
-    } else {
-        out += ",\"result_grid\":[";
+    Json o;
+    o["file"] = puzzle.file;
+    o["index"] = puzzle.index;
+    o["name"] = puzzle.name;
+    o["status"] = answer.head.status;
+    o["verdict"] = f.verdict;
+    if (f.difficulty) o["difficulty"] = f.difficulty;
+    o["height"] = height;
+    o["width"] = width;
+    // The rows of a grid as strings, a character a cell.
+    const auto rows = [&](auto cell) {
+        Json grid = Json::array();
         for (int r = 0; r < height; ++r) {
-            out += r ? ",\"" : "\"";
-            for (int c = 0; c < width; ++c) out += static_cast<char>('0' + answer.mark(r, c, width));
-            out += '"';
+            std::string row;
+            for (int c = 0; c < width; ++c) row += cell(answer.mark(r, c, width));
+            grid.push_back(std::move(row));
         }
+        return grid;
+    };
+    if (f.uniqueness) {
+        Json& solutions = o["solutions"] = Json::array();
+        for (int k = 0; k < f.solutions; ++k)
+            solutions.push_back(rows([k](i32 mark) { return filled_in(mark, k) ? '#' : '.'; }));
+    } else {
+        o["result_grid"] = rows([](i32 mark) { return static_cast<char>('0' + mark); });
     }
-    std::snprintf(number, sizeof number, "%.6f", answer.head.seconds);
-    out += std::string("],\"seconds\":") + number;
-    std::snprintf(number, sizeof number, "%.6f", answer.head.cpu_seconds);
-    out += std::string(",\"cpu_seconds\":") + number;
-    if (f.stats) {
+    o["seconds"] = to_the_microsecond(answer.head.seconds);
+    o["cpu_seconds"] = to_the_microsecond(answer.head.cpu_seconds);
+    if (f.stats)
         for (int i = 0; i < solver_stat_field_count; ++i)
-            out += std::string(",\"") + solver_stat_fields[i].name +
-                   "\":" + std::to_string(answer.head.stats.*solver_stat_fields[i].field);
-    }
-    out += "}\n";
-    return out;
+            o[solver_stat_fields[i].name] = answer.head.stats.*solver_stat_fields[i].field;
+    return o.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
 }
 
 std::string text_report(const ReportedPuzzle& puzzle, const Answer& answer, const ReportFacts& f)

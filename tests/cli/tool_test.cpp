@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tool_run.h"
 
 namespace {
@@ -176,6 +178,48 @@ TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
     const Output plain = run("--stats unique.non");
     EXPECT_NE(plain.out.find("\nstats: probe_fixed 4, guess_fixed 0, search_calls "), std::string::npos)
         << plain.out;
+}
+
+// A file name need not be UTF-8 (Latin-1 "café" here): every line is still JSON, strict about
+// UTF-8, with each bad byte as U+FFFD and good UTF-8 kept; a bad input adds no line.
+TEST_F(Tool, JsonLinesAreValidWhateverTheBytesOfFileNames)
+{
+    write("caf\xe9.non", several_non);
+    write("\xe5\x90\x8d.non", unique_non);  // "名"
+    write("bad.non", "width 2\nheight 2\nrows\n3\n1\ncolumns\n1\n1\n");
+    write("set.txt", "$3\n1\n1\n1\n1\n$8\n2\n0\n2\n0\n");
+    const Output r = run("--json --uniqueness --stats -j 2 'caf\xe9.non' bad.non '\xe5\x90\x8d.non' set.txt");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "bad.non:4: row 1: clue 3 needs 3 cells, the row has 2\n");
+    std::vector<nlohmann::ordered_json> lines;
+    for (const std::string& line : text_lines(r.out)) {
+        try {
+            lines.push_back(nlohmann::ordered_json::parse(line));
+        } catch (const nlohmann::json::parse_error& error) {
+            ADD_FAILURE() << error.what() << " in: " << line;
+        }
+    }
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    const std::string replaced = "caf\xef\xbf\xbd";  // U+FFFD in UTF-8
+    EXPECT_EQ(lines[0]["file"], replaced + ".non");
+    EXPECT_EQ(lines[0]["name"], replaced);
+    EXPECT_EQ(lines[0]["verdict"], "several solutions");
+    EXPECT_EQ(lines[0]["solutions"].size(), 2u);
+    EXPECT_EQ(lines[1]["file"], "\xe5\x90\x8d.non");
+    EXPECT_EQ(lines[1]["solutions"], nlohmann::json::parse(R"([["##", "#."]])"));
+    EXPECT_EQ(lines[2]["name"], "3");
+    EXPECT_EQ(lines[3]["verdict"], "no solution");
+    for (const auto& o : lines) {
+        // The fields in their order, the times as numbers, the counters after them.
+        std::vector<std::string> keys;
+        for (const auto& item : o.items()) keys.push_back(item.key());
+        ASSERT_GT(keys.size(), 12u);
+        EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.begin() + 12),
+                  (std::vector<std::string>{"file", "index", "name", "status", "verdict", "difficulty", "height",
+                                            "width", "solutions", "seconds", "cpu_seconds", "probe_fixed"}));
+        EXPECT_TRUE(o["seconds"].is_number_float());
+        EXPECT_TRUE(o["queries"].is_number_integer());
+    }
 }
 
 TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)

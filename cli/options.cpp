@@ -68,8 +68,9 @@ time ran out, the first solution, one text line a row:
   X  filled here, empty in another solution
   x  empty here, filled in another solution
 With --uniqueness the solution follows only for "unique"; for "several
-solutions" two solutions that differ follow one after the other: the first
-with X and x where the second differs, then the second with # and . alone.
+solutions" two solutions that differ follow, a blank line between them: the
+first with X and x where the second differs, then the second with # and .
+alone.
 The difficulty is the stage after which the answer was known:
   line      line propagation alone decided every cell (or the clue sums
             differ)

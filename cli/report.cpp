@@ -130,9 +130,10 @@ std::string text_report(const ReportedPuzzle& puzzle, const Answer& answer, cons
         out += '\n';
     }
     if (f.uniqueness) {
-        // The first solution with the cells that the second one differs in marked, then the
-        // second one plain.
-        for (int k = 0; k < f.solutions; ++k)
+        // The first solution with the cells that the second one differs in marked, then, after
+        // a blank line, the second one plain.
+        for (int k = 0; k < f.solutions; ++k) {
+            if (k) out += '\n';
             for (int r = 0; r < height; ++r) {
                 for (int c = 0; c < width; ++c) {
                     const i32 mark = answer.mark(r, c, width);
@@ -140,6 +141,7 @@ std::string text_report(const ReportedPuzzle& puzzle, const Answer& answer, cons
                 }
                 out += '\n';
             }
+        }
     } else if (answer.head.status != STATUS_INVALID && !f.out_of_time) {
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) out += mark_char(answer.mark(r, c, width));

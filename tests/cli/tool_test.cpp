@@ -47,23 +47,24 @@ TEST_F(Tool, AnswersOnlyWhetherThereIsOneSolutionWhenAsked)
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(r.err, "");
         const std::vector<std::string> got = text_lines(r.out);
-        ASSERT_EQ(got.size(), 12u) << r.out;
+        ASSERT_EQ(got.size(), 13u) << r.out;
         EXPECT_EQ(got[0].rfind("unique (unique.non): unique, difficulty line, ", 0), 0u) << got[0];
         EXPECT_EQ(got[1], "##");
         EXPECT_EQ(got[2], "#.");
         EXPECT_EQ(got[3], "");
         EXPECT_EQ(got[4].rfind("several (several.non): several solutions, difficulty search, ", 0), 0u) << got[4];
-        // The two diagonals, in either order: the first marked where the second differs.
-        const std::vector<std::string> two(got.begin() + 5, got.begin() + 9);
-        const std::vector<std::string> empty_first = {"xX", "Xx", "#.", ".#"};
-        const std::vector<std::string> filled_first = {"Xx", "xX", ".#", "#."};
+        // The two diagonals, in either order, a blank line between them: the first marked where
+        // the second differs.
+        const std::vector<std::string> two(got.begin() + 5, got.begin() + 10);
+        const std::vector<std::string> empty_first = {"xX", "Xx", "", "#.", ".#"};
+        const std::vector<std::string> filled_first = {"Xx", "xX", "", ".#", "#."};
         if (engine.empty())
             EXPECT_TRUE(two == empty_first || two == filled_first) << r.out;
         else
             EXPECT_EQ(two, empty_first) << "the exhaustive engine's first solution is the first one";
-        EXPECT_EQ(got[9], "");
-        EXPECT_EQ(got[10].rfind("none (none.non): no solution, difficulty line, ", 0), 0u) << got[10];
-        EXPECT_EQ(got[11], "");
+        EXPECT_EQ(got[10], "");
+        EXPECT_EQ(got[11].rfind("none (none.non): no solution, difficulty line, ", 0), 0u) << got[11];
+        EXPECT_EQ(got[12], "");
     }
 
     const Output json = run("--uniqueness --json --stats unique.non several.non none.non");

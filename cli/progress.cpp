@@ -13,7 +13,10 @@ const char* const ERASE_LINE = "\r\033[K";  // to the line's start, then clear i
 
 }  // namespace
 
-ProgressLine::ProgressLine(bool wanted) : on_(wanted && isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine(bool wanted)
+    : on_(wanted && isatty(STDERR_FILENO) == 1), out_on_terminal_(isatty(STDOUT_FILENO) == 1)
+{
+}
 
 void ProgressLine::show(const std::string& text, bool force)
 {

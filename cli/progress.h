@@ -20,8 +20,16 @@ public:
     // Removes the line, so that other output can follow; the next show draws it again.
     void hide();
 
+    // Removes the line before output that could meet it: any on standard error, and any on a
+    // standard output that is a terminal too.
+    void make_way(bool for_stderr)
+    {
+        if (for_stderr || out_on_terminal_) hide();
+    }
+
 private:
     bool on_;
+    bool out_on_terminal_;
     bool shown_ = false;
     std::chrono::steady_clock::time_point drawn_{};
 };

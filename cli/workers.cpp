@@ -9,6 +9,8 @@
 #include "workers.h"
 
 #include <poll.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +18,10 @@
 #include <sys/prctl.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -291,4 +295,47 @@ void WorkerPool::collect(int timeout_ms, const std::function<void(std::size_t, W
         done(id, std::move(reply));
     }
     dispatch();
+}
+
+// ---- the processors and clocks of this process ------------------------------------------
+
+int processors()
+{
+    long n = 0;
+#ifdef CPU_COUNT
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) == 0) n = CPU_COUNT(&usable);
+#endif
+    if (n < 1) n = sysconf(_SC_NPROCESSORS_ONLN);
+    return n < 1 ? 1 : static_cast<int>(std::min(n, long{INT_MAX}));
+}
+
+namespace {
+
+double seconds_of(const timeval& t)
+{
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+}
+
+}  // namespace
+
+double processor_seconds()
+{
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        if (getrusage(who, &usage) == 0) total += seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
+    }
+    return total;
+}
+
+double cpu_now()
+{
+#ifdef CLOCK_THREAD_CPUTIME_ID
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+#else
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
 }

@@ -1,5 +1,6 @@
 // Worker processes: each a fork of this program, so each has the solver's static state to
-// itself, answering requests one at a time, with an optional limit on processor time.
+// itself, answering requests one at a time, with an optional limit on processor time; and the
+// processors and clocks that the batch takes its measures from.
 #pragma once
 
 #include <cstddef>
@@ -73,3 +74,15 @@ private:
     std::deque<Request> waiting_;
     int busy_ = 0;
 };
+
+// ---- the processors and clocks of this process ------------------------------------------
+
+// The processors this process may run on; at least one.
+int processors();
+
+// Processor seconds used by this process and by its workers that have ended.
+double processor_seconds();
+
+// Processor seconds used by the calling thread. The thread's clock stays exact where the
+// process's is sampled coarsely (under a CPU time limit, for one).
+double cpu_now();

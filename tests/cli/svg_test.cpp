@@ -175,7 +175,10 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
     std::set<std::string> verdicts;
     for (std::size_t k = 0; k < objects.size(); ++k) {
         const JsonObject& o = objects[k];
-        const std::string name = str_field(o, "name");
+        // The file is named by the puzzle's name as read; JSON shows a name that is not UTF-8
+        // otherwise.
+        const auto read = read_puzzles(slurp(dir / inputs[k]), inputs[k], std::nullopt);
+        const std::string name = std::get<Puzzle>(read.at(0)).name;
         const std::string verdict = str_field(o, "verdict");
         SCOPED_TRACE(name + ": " + verdict);
         verdicts.insert(verdict);
@@ -194,7 +197,6 @@ TEST_F(Tool, SvgShowsEachAnswerAsTheWindowMarksIt)
         for (const Json& row : std::get<JsonArray>(field(o, "result_grid").value))
             marks.push_back(std::get<std::string>(row.value));
         expect_cells(image, *frame, marks, seen);
-        const auto read = read_puzzles(slurp(dir / inputs[k]), inputs[k], std::nullopt);
         expect_clues(svg, image, *frame, std::get<Puzzle>(read.at(0)));
         expect_generic_fonts(svg);
         // The verdict in words beside the name, which stays readable however odd it is.

@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tool_run.h"
 
 namespace {
@@ -45,23 +47,24 @@ TEST_F(Tool, AnswersOnlyWhetherThereIsOneSolutionWhenAsked)
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(r.err, "");
         const std::vector<std::string> got = text_lines(r.out);
-        ASSERT_EQ(got.size(), 12u) << r.out;
+        ASSERT_EQ(got.size(), 13u) << r.out;
         EXPECT_EQ(got[0].rfind("unique (unique.non): unique, difficulty line, ", 0), 0u) << got[0];
         EXPECT_EQ(got[1], "##");
         EXPECT_EQ(got[2], "#.");
         EXPECT_EQ(got[3], "");
         EXPECT_EQ(got[4].rfind("several (several.non): several solutions, difficulty search, ", 0), 0u) << got[4];
-        // The two diagonals, in either order: the first marked where the second differs.
-        const std::vector<std::string> two(got.begin() + 5, got.begin() + 9);
-        const std::vector<std::string> empty_first = {"xX", "Xx", "#.", ".#"};
-        const std::vector<std::string> filled_first = {"Xx", "xX", ".#", "#."};
+        // The two diagonals, in either order, a blank line between them: the first marked where
+        // the second differs.
+        const std::vector<std::string> two(got.begin() + 5, got.begin() + 10);
+        const std::vector<std::string> empty_first = {"xX", "Xx", "", "#.", ".#"};
+        const std::vector<std::string> filled_first = {"Xx", "xX", "", ".#", "#."};
         if (engine.empty())
             EXPECT_TRUE(two == empty_first || two == filled_first) << r.out;
         else
             EXPECT_EQ(two, empty_first) << "the exhaustive engine's first solution is the first one";
-        EXPECT_EQ(got[9], "");
-        EXPECT_EQ(got[10].rfind("none (none.non): no solution, difficulty line, ", 0), 0u) << got[10];
-        EXPECT_EQ(got[11], "");
+        EXPECT_EQ(got[10], "");
+        EXPECT_EQ(got[11].rfind("none (none.non): no solution, difficulty line, ", 0), 0u) << got[11];
+        EXPECT_EQ(got[12], "");
     }
 
     const Output json = run("--uniqueness --json --stats unique.non several.non none.non");
@@ -176,6 +179,49 @@ TEST_F(Tool, WritesOneJsonObjectAPuzzleThatParsesBack)
     const Output plain = run("--stats unique.non");
     EXPECT_NE(plain.out.find("\nstats: probe_fixed 4, guess_fixed 0, search_calls "), std::string::npos)
         << plain.out;
+}
+
+// A file name need not be UTF-8 (Latin-1 "café" here): every line is still JSON, strict about
+// UTF-8, with each bad byte as U+FFFD and good UTF-8 kept; a bad input adds no line.
+TEST_F(Tool, JsonLinesAreValidWhateverTheBytesOfFileNames)
+{
+    write("caf\xe9.non", several_non);
+    write("\xe5\x90\x8d.non", unique_non);  // "名"
+    write("bad.non", "width 2\nheight 2\nrows\n3\n1\ncolumns\n1\n1\n");
+    write("set.txt", "$3\n1\n1\n1\n1\n$8\n2\n0\n2\n0\n");
+    const Output r = run("--json --uniqueness --stats -j 2 'caf\xe9.non' bad.non '\xe5\x90\x8d.non' set.txt");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "bad.non:4: row 1: clue 3 needs 3 cells, the row has 2\n");
+    std::vector<nlohmann::ordered_json> lines;
+    for (const std::string& line : text_lines(r.out)) {
+        try {
+            lines.push_back(nlohmann::ordered_json::parse(line));
+        } catch (const nlohmann::json::parse_error& error) {
+            ADD_FAILURE() << error.what() << " in: " << line;
+        }
+    }
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    const std::string replaced = "caf\xef\xbf\xbd";  // U+FFFD in UTF-8
+    EXPECT_EQ(lines[0]["file"], replaced + ".non");
+    EXPECT_EQ(lines[0]["name"], replaced);
+    EXPECT_EQ(lines[0]["verdict"], "several solutions");
+    EXPECT_EQ(lines[0]["solutions"].size(), 2u);
+    EXPECT_EQ(lines[1]["file"], "\xe5\x90\x8d.non");
+    EXPECT_EQ(lines[1]["solutions"].get<std::vector<std::vector<std::string>>>(),
+              (std::vector<std::vector<std::string>>{{"##", "#."}}));
+    EXPECT_EQ(lines[2]["name"], "3");
+    EXPECT_EQ(lines[3]["verdict"], "no solution");
+    for (const auto& o : lines) {
+        // The fields in their order, the times as numbers, the counters after them.
+        std::vector<std::string> keys;
+        for (const auto& item : o.items()) keys.push_back(item.key());
+        ASSERT_GT(keys.size(), 12u);
+        EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.begin() + 12),
+                  (std::vector<std::string>{"file", "index", "name", "status", "verdict", "difficulty", "height",
+                                            "width", "solutions", "seconds", "cpu_seconds", "probe_fixed"}));
+        EXPECT_TRUE(o["seconds"].is_number_float());
+        EXPECT_TRUE(o["queries"].is_number_integer());
+    }
 }
 
 TEST_F(Tool, SkipsBadPuzzlesAndFilesAndSolvesTheRest)

@@ -3,6 +3,8 @@
 
 #include <cassert>
 
+#include "deadline.h"
+
 inline namespace OMBRASEL_CORE {
 
 namespace {
@@ -48,6 +50,12 @@ SolvedPuzzle solve_puzzle(const Puzzle& puzzle, const SolverOptions& options)
     for (int r = 0; r < answer.height; ++r)
         for (int c = 0; c < answer.width; ++c) answer.marks.push_back(s.result_grid[r][c]);
     answer.stats = solver_stats;
+    answer.complete = !solver_deadline.passed;
+    if (!answer.complete) {
+        answer.unsorted_count = solver_unsorted.count;
+        for (int r = 0; r < answer.height; ++r)
+            for (int c = 0; c < answer.width; ++c) answer.unsorted.push_back(solver_unsorted.cell[r][c]);
+    }
     return answer;
 }
 

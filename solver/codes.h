@@ -141,4 +141,7 @@ struct SolverOptions {
     // Conflicts the learning engine's walk to the first solution spends before it has the cells
     // that vary sorted out first (tests use less).
     std::int64_t walk_budget = 10000;
+    // Processor seconds the run may take, 0 for no limit. A run that reaches it stops where it
+    // stands and leaves what it knows (see solve).
+    double cpu_limit = 0;
 };

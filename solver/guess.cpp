@@ -1,4 +1,5 @@
 // Guessing with probing: fix open cells next to decided ones when one value leads to a contradiction.
+#include "deadline.h"
 #include "state.h"
 
 inline namespace OMBRASEL_CORE {
@@ -31,6 +32,7 @@ int guess_probe()
         for (i32 r = 1; r <= s.height; ++r) {
             for (i32 c = 1; c <= s.width; ++c) {
                 if (s.grid[r][c] != CELL_UNKNOWN || !next_to_decided(r, c)) continue;
+                if (deadline_passed()) return 0;
                 const int filled_fails = try_value(r, c, CELL_FILLED);
                 undo_trail(base);
                 if (filled_fails) {

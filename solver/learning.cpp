@@ -26,6 +26,7 @@
 #include <ctime>
 #include <utility>
 
+#include "deadline.h"
 #include "sat.h"
 
 inline namespace OMBRASEL_CORE {
@@ -49,6 +50,7 @@ struct LearningState {
     bool agrees[POOL_SIZE];         // the solution agrees with the cells the walk has fixed
     i32 pooled;
     bool separated;                 // the cells that vary are known
+    bool walked;                    // and the first solution
 };
 
 LearningState L;
@@ -150,7 +152,9 @@ void separate_varying_cells()
         else
             sat_add_conflict(clause, count + 1);
         first = false;
-        if (ask(&on, 1) == SAT_UNSATISFIABLE) {
+        const i32 answer = ask(&on, 1);
+        if (answer == SAT_UNDECIDED) break;  // the run's time is up
+        if (answer == SAT_UNSATISFIABLE) {
             for (i32 k = 0; k < count; ++k) {
                 const i32 var = L.candidates[k];
                 const i32 same = sat_lit(var, L.seen[var][1] != 0);
@@ -172,7 +176,7 @@ void separate_varying_cells()
     for (i32 k = 0; k < count; ++k) sat_pin_phase(L.candidates[k], false);
     const i32 off = sat_not(on);
     sat_add_clause(&off, 1);
-    L.separated = true;
+    L.separated = !solver_deadline.passed;
     solver_stats.sorting_queries += solver_stats.queries - queries;
     solver_stats.sorting_conflicts += solver_stats.conflicts - conflicts;
     solver_stats.sorting_us += clock_us() - start;
@@ -216,6 +220,7 @@ void find_first_solution(std::int64_t walk_budget)
     const std::int64_t start = solver_stats.conflicts;
     for (i32 var = 0; var < L.open; ++var) sat_set_phase(var, false);
     for (i32 var = 0; var < L.open; ++var) {
+        if (solver_deadline.passed) return;
         if (!L.separated && solver_stats.conflicts - start > walk_budget) separate_within_walk(fixed);
         L.fixed[fixed] = sat_lit(var, false);
         i32 answer = SAT_SATISFIABLE;
@@ -229,11 +234,13 @@ void find_first_solution(std::int64_t walk_budget)
             // good: the searches then work on what is left, not under a long run of assumptions.
             for (; settled < fixed; ++settled) sat_add_clause(&L.fixed[settled], 1);
             answer = ask(&L.fixed[fixed], 1);
+            if (answer == SAT_UNDECIDED) return;  // the run's time is up
         } else {
             // A search stops where the walk's budget runs out, and is asked again once the cells
             // that vary are sorted out.
             answer = ask(L.fixed, fixed + 1, std::max<std::int64_t>(1, walk_budget + 1 - (solver_stats.conflicts - start)));
             if (answer == SAT_UNDECIDED) {
+                if (solver_deadline.passed) return;
                 separate_within_walk(fixed);
                 --var;
                 continue;
@@ -246,6 +253,7 @@ void find_first_solution(std::int64_t walk_budget)
     }
     // The last solution taken agrees with every cell fixed, so it is the first solution.
     for (i32 var = 0; var < L.open; ++var) L.first[var] = L.value[var];
+    L.walked = true;
 }
 
 // Counts the open cells and, when there are any, gives them to the solver with the lines.
@@ -263,14 +271,17 @@ bool load_open_cells()
     load_puzzle();
     L.pooled = 0;
     L.separated = false;
+    L.walked = false;
     for (i32 var = 0; var < L.open; ++var) L.seen[var][0] = L.seen[var][1] = 0;
     return true;
 }
 
-// Records L.first in result_grid with the cells seen with both values as differing.
+// Records L.first in result_grid with the cells seen with both values as differing; for a run
+// stopped before the walk's end, the last solution found.
 void record_result()
 {
     SolverState& s = solver_state;
+    const std::int8_t* shown = L.walked ? L.first : L.value;
     s.solution_state = 1;
     for (i32 r = 1; r <= s.height; ++r) {
         for (i32 c = 1; c <= s.width; ++c) {
@@ -280,7 +291,7 @@ void record_result()
                 mark = mark_of_cell(s.grid[r][c]);
                 continue;
             }
-            mark = L.first[var] ? MARK_FILLED : MARK_EMPTY;
+            mark = shown[var] ? MARK_FILLED : MARK_EMPTY;
             if (varies(var)) {
                 mark = differing_mark(mark);
                 s.solution_state = 2;
@@ -301,9 +312,15 @@ void learning_search(std::int64_t walk_budget)
         solver_stats.walk_conflicts = solver_stats.conflicts - solver_stats.sorting_conflicts;
         solver_stats.walk_us = clock_us() - start - solver_stats.sorting_us;
         if (!solvable) return;
-        if (!L.separated) separate_varying_cells();
+        if (!L.separated && !solver_deadline.passed) separate_varying_cells();
     }
     record_result();
+}
+
+bool learning_sorted(i32 r, i32 c)
+{
+    const i32 var = L.var[r][c];
+    return var >= 0 && L.separated && !varies(var);
 }
 
 // Two existence searches: any solution, then one that differs from it in some open cell. The
@@ -314,7 +331,8 @@ void learning_search(std::int64_t walk_budget)
 void learning_to_second()
 {
     if (load_open_cells()) {
-        if (ask(nullptr, 0) == SAT_UNSATISFIABLE) return;
+        if (ask(nullptr, 0) != SAT_SATISFIABLE) return;
+        L.walked = true;
         for (i32 var = 0; var < L.open; ++var) {
             L.first[var] = L.value[var];
             L.clause[var] = sat_lit(var, L.value[var] == 0);

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <initializer_list>
 
+#include "deadline.h"
 #include "line.h"
 
 inline namespace OMBRASEL_CORE {
@@ -705,7 +706,7 @@ i32 search_until(std::int64_t budget)
             S.var_inc /= VAR_DECAY;
             continue;
         }
-        if (budget <= 0) {
+        if (budget <= 0 || deadline_passed()) {
             cancel_until(std::min(S.levels, S.num_assumptions));
             return SEARCH_UNKNOWN;
         }
@@ -979,7 +980,7 @@ i32 sat_solve(const i32* assumptions, i32 count, std::int64_t conflict_limit)
         const double limit = luby(S.restart_count) * static_cast<double>(S.restart_unit);
         const i32 result = search_until(std::min(static_cast<std::int64_t>(limit), stop - S.conflicts));
         if (result != SEARCH_UNKNOWN) return result;
-        if (S.conflicts >= stop) return SAT_UNDECIDED;
+        if (S.conflicts >= stop || solver_deadline.passed) return SAT_UNDECIDED;
         ++S.restart_count;
         ++solver_stats.restarts;
         if (S.conflicts >= next_rephase) {

@@ -52,7 +52,7 @@ inline i32 sat_not(i32 lit) { return lit ^ 1; }
 
 constexpr i32 SAT_UNSATISFIABLE = 0;
 constexpr i32 SAT_SATISFIABLE = 1;
-constexpr i32 SAT_UNDECIDED = 2;  // the search's conflict limit was reached first
+constexpr i32 SAT_UNDECIDED = 2;  // the search's conflict limit, or the run's time limit, was reached first
 
 // A reason or a conflict: a clause's place in the arena, a line, or nothing.
 constexpr u32 SAT_NO_CLAUSE = 0xffffffffu;

@@ -1,6 +1,7 @@
 // Exhaustive depth-first search: record the first solution and mark every cell another one differs in.
 #include <initializer_list>
 
+#include "deadline.h"
 #include "state.h"
 
 inline namespace OMBRASEL_CORE {
@@ -83,6 +84,7 @@ template <bool TO_SECOND>
 void search_node()
 {
     SolverState& s = solver_state;
+    if (deadline_passed()) return;
     ++solver_stats.search_calls;
     const i32 entry_mark = s.trail_len;
     if (!probe()) {

@@ -1,4 +1,5 @@
 // The solver run behind START: compile, check the sums, run the stages, set the verdict.
+#include "deadline.h"
 #include "state.h"
 
 inline namespace OMBRASEL_CORE {
@@ -25,12 +26,46 @@ void needs(i32 stage)
     if (s.difficulty == stage - 1 && any_open_cell()) s.difficulty = stage;
 }
 
+// The verdict of a run stopped at its limit, and the open cells it left unsorted: those the
+// stages before the engine left open, less those found to vary and those the engine sorted.
+void stopped(bool (*sorted)(i32 r, i32 c))
+{
+    SolverState& s = solver_state;
+    SolverUnsorted& u = solver_unsorted;
+    u.count = 0;
+    for (i32 r = 1; r <= MAX_LINES; ++r)
+        for (i32 c = 1; c <= MAX_LINES; ++c) {
+            bool& open = u.cell[r - 1][c - 1];
+            open = r <= s.height && c <= s.width && s.grid[r][c] == CELL_UNKNOWN &&
+                   !mark_differs(s.result_grid[r - 1][c - 1]) && !(sorted && sorted(r, c));
+            u.count += open;
+        }
+    // A solution found with every open cell sorted and none varying is the only one.
+    s.status = s.solution_state == 2                      ? STATUS_SEVERAL
+               : s.solution_state == 1 && u.count == 0 ? STATUS_FINISHED
+                                                       : STATUS_SEARCHING;
+}
+
 }  // namespace
+
+SolverDeadline solver_deadline;
+SolverUnsorted solver_unsorted;
+
+void start_deadline(double seconds)
+{
+    SolverDeadline& d = solver_deadline;
+    d.set = seconds > 0;
+    d.passed = false;
+    d.countdown = 0;
+    d.at = std::clock() + static_cast<std::clock_t>(seconds * CLOCKS_PER_SEC);
+}
 
 void solve(const SolverOptions& options)
 {
     SolverState& s = solver_state;
     solver_stats = SolverStats{};
+    start_deadline(options.cpu_limit);
+    solver_unsorted.count = 0;
     compile_clues();
     s.difficulty = DIFFICULTY_LINE;
     // Propagation runs once on its own, so that a puzzle it settles is told from one that needs
@@ -51,6 +86,10 @@ void solve(const SolverOptions& options)
         return;
     }
     solver_stats.guess_fixed = s.trail_len - solver_stats.probe_fixed;
+    if (solver_deadline.passed && any_open_cell()) {
+        stopped(nullptr);
+        return;
+    }
     needs(DIFFICULTY_SEARCH);
     const bool to_second = options.question == QUESTION_UNIQUENESS;
     if (options.engine == ENGINE_EXHAUSTIVE) {
@@ -59,6 +98,10 @@ void solve(const SolverOptions& options)
     } else {
         if (to_second) learning_to_second();
         else learning_search(options.walk_budget);
+    }
+    if (solver_deadline.passed) {
+        stopped(options.engine == ENGINE_LEARNING && !to_second ? learning_sorted : nullptr);
+        return;
     }
     s.status = s.solution_state == 0 ? STATUS_INVALID : s.solution_state == 1 ? STATUS_FINISHED : STATUS_SEVERAL;
 }

@@ -102,6 +102,12 @@ void search_to_second();  // search, stopping once a second solution is recorded
 // search's results by another method; hands grid and trail back.
 void learning_search(std::int64_t walk_budget);
 void learning_to_second();  // search_to_second's verdict by the learning engine's method
+// After a learning_search stopped at its limit: whether open cell (r, c) is known to be the same
+// in every solution.
+bool learning_sorted(i32 r, i32 c);
+// The verdict in status: with options.cpu_limit, a run that reaches the limit (see deadline.h)
+// leaves STATUS_SEVERAL when it has met two solutions, else STATUS_SEARCHING; result_grid holds
+// a solution it found, with the cells found to vary so far marked, or nothing.
 void solve(const SolverOptions& options);
 void solve();  // the full answer with the default options, as the window asks it
 

@@ -154,3 +154,53 @@ TEST(ToolSize, ContradictionsAtTheLimit)
         for (const i32 question : {QUESTION_FULL, QUESTION_UNIQUENESS})
             EXPECT_EQ(tool_core::solve_puzzle(p, asked(engine, question)).status, STATUS_INVALID);
 }
+
+// A run stopped at its time limit tells only what it knows: the cells it marks vary, the cells
+// it leaves unmarked and sorted are the same in every solution, a verdict it gives is the true
+// one, and the solution it shows meets the clues. Given time enough, it gives the whole answer.
+TEST(TimeLimit, AStoppedRunTellsOnlyWhatItKnows)
+{
+    const std::uint64_t seed = test_seed();
+    int stopped = 0, several_known = 0;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(case_name(seed, 4000 + i));
+        auto rng = case_rng(seed, 4000 + i);
+        const Board board = random_board(rng, 28, 28, 0.3);
+        const Puzzle p = clues_of(board, board);
+        // The whole answer does not depend on the engine; the exhaustive one would take hours.
+        const SolvedPuzzle whole = tool_core::solve_puzzle(p, asked(ENGINE_LEARNING, QUESTION_FULL));
+        ASSERT_TRUE(whole.complete);
+        for (const i32 engine : {ENGINE_LEARNING, ENGINE_EXHAUSTIVE}) {
+            for (const double limit : {0.001, 0.01, 0.05, engine == ENGINE_LEARNING ? 1000.0 : 0.2}) {
+                SolverOptions options = asked(engine, QUESTION_FULL);
+                options.cpu_limit = limit;
+                const SolvedPuzzle part = tool_core::solve_puzzle(p, options);
+                if (part.complete) {
+                    expect_same_answer(whole, part);
+                    continue;
+                }
+                ++stopped;
+                ASSERT_TRUE(part.status == STATUS_SEARCHING || part.status == whole.status) << part.status;
+                several_known += part.status == STATUS_SEVERAL;
+                const bool found = std::any_of(part.marks.begin(), part.marks.end(), [](i32 m) { return m != MARK_NONE; });
+                EXPECT_TRUE(!found || meets_clues(part, p, 0));
+                int unsorted = 0;
+                for (int r = 0; r < part.height; ++r)
+                    for (int c = 0; c < part.width; ++c) {
+                        const bool varies = mark_differs(whole.mark(r, c));
+                        const bool marked = mark_differs(part.mark(r, c));
+                        const bool open = part.unsorted[static_cast<std::size_t>(r * part.width + c)];
+                        unsorted += open;
+                        EXPECT_FALSE(marked && !varies) << "cell " << r << ", " << c;
+                        EXPECT_FALSE(marked && open) << "cell " << r << ", " << c;
+                        EXPECT_FALSE(found && varies && !marked && !open) << "cell " << r << ", " << c;
+                    }
+                EXPECT_EQ(unsorted, part.unsorted_count);
+            }
+        }
+    }
+    // The cases are slow enough that the limits cut them, and some of the cuts came after a
+    // second solution.
+    EXPECT_GT(stopped, 4);
+    EXPECT_GT(several_known, 0);
+}

@@ -86,9 +86,13 @@ std::string solve_request(std::string_view request)
     head.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     head.status = solved.status;
     head.difficulty = solved.difficulty;
+    head.complete = solved.complete;
+    head.unsorted = solved.unsorted_count;
     head.stats = solved.stats;
     std::string bytes(reinterpret_cast<const char*>(&head), sizeof head);
-    for (const i32 mark : solved.marks) bytes += static_cast<char>(mark);
+    for (std::size_t i = 0; i < solved.marks.size(); ++i)
+        bytes += static_cast<char>(static_cast<unsigned>(solved.marks[i]) |
+                                   (!solved.complete && solved.unsorted[i] ? UNSORTED_BIT : 0u));
     return bytes;
 }
 
@@ -144,15 +148,19 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
         answer.head.seconds = reply.wall_seconds;
         answer.head.cpu_seconds = reply.cpu_seconds;
         answer.marks.assign(static_cast<std::size_t>(e.height * e.width), MARK_NONE);
+        answer.killed = true;
     } else if (reply.kind == WorkerReply::Kind::failed) {
         failure = "solver failed: " + reply.why;
     } else if (reply.bytes.size() != sizeof(AnswerHead) + static_cast<std::size_t>(e.height * e.width)) {
         failure = "solver failed: an answer of " + std::to_string(reply.bytes.size()) + " bytes";
     } else {
         std::memcpy(&answer.head, reply.bytes.data(), sizeof answer.head);
-        for (std::size_t i = sizeof answer.head; i < reply.bytes.size(); ++i)
-            answer.marks.push_back(static_cast<unsigned char>(reply.bytes[i]));
-        if (!verdict_text(answer.head.status))
+        for (std::size_t i = sizeof answer.head; i < reply.bytes.size(); ++i) {
+            const unsigned byte = static_cast<unsigned char>(reply.bytes[i]);
+            answer.marks.push_back(static_cast<i32>(byte & ~UNSORTED_BIT));
+            answer.unsorted.push_back((byte & UNSORTED_BIT) != 0);
+        }
+        if (!verdict_text(answer.head.status) && (answer.head.complete || answer.head.status != STATUS_OUT_OF_TIME))
             failure = "solver ended with status " + std::to_string(answer.head.status) + ", not a verdict";
     }
     e.done = true;
@@ -162,11 +170,15 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
         return;
     }
     e.out = report(e, answer, options);
-    if (outputs.svg && answer.head.status != STATUS_OUT_OF_TIME)
+    // A picture needs a verdict, or a solution found before the time ran out.
+    const bool found = std::find_if(answer.marks.begin(), answer.marks.end(), [](i32 m) { return m != MARK_NONE; }) !=
+                       answer.marks.end();
+    if (outputs.svg && (answer.head.status != STATUS_OUT_OF_TIME || found))
         if (const auto problem =
                 outputs.svg->write(e.name, answer_picture(clues_of(e.request), e.name, answer, options)))
             e.err += *problem + "\n";
-    if (answer.head.status == STATUS_FINISHED) ++tally.unique;
+    if (!answer.head.complete) ++tally.out_of_time;
+    else if (answer.head.status == STATUS_FINISHED) ++tally.unique;
     else if (answer.head.status == STATUS_INVALID) ++tally.none;
     else if (answer.head.status == STATUS_SEVERAL) ++tally.several;
     else ++tally.out_of_time;
@@ -182,8 +194,10 @@ void answer_all(std::vector<Entry>& entries, const Options& options, Outputs& ou
     const bool here = tally.puzzles == 1 && options.timeout == 0;
     std::size_t next_to_start = 0;
     std::size_t next_to_write = 0;
-    WorkerPool pool(options.jobs ? options.jobs : std::min(processors(), MAX_JOBS), options.timeout,
-                    solve_request);
+    // The solver stops itself at the limit; the workers' own limit, a little later, is there for
+    // a run that would not.
+    const double backstop = options.timeout > 0 ? options.timeout * 1.25 + 1 : 0;
+    WorkerPool pool(options.jobs ? options.jobs : std::min(processors(), MAX_JOBS), backstop, solve_request);
     while (next_to_write < entries.size()) {
         for (; next_to_start < entries.size(); ++next_to_start) {
             Entry& e = entries[next_to_start];

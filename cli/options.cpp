@@ -35,8 +35,8 @@ Options:
                 (default: the number of processors); the output is the same
                 as with -j 1, in the order of the input
   --timeout S   stop a puzzle once it has used S seconds of processor time
-                (decimals allowed; default: no limit) and report it as out of
-                time; the other puzzles are still solved
+                (decimals allowed; default: no limit) and report what is known
+                by then, marked incomplete; the other puzzles are still solved
   -h, --help    print this help and exit
   --version     print the version and exit
 
@@ -63,7 +63,7 @@ Formats:
 Output: for each puzzle a line "NAME (FILE): VERDICT, difficulty WORD,
 SECONDS s", VERDICT being "unique", "no solution", "several solutions" or
 "out of time" (without a difficulty), then, unless there is no solution or the
-time ran out, the first solution, one text line a row:
+time ran out before one was found, the first solution, one text line a row:
   #  filled                  .  empty
   X  filled here, empty in another solution
   x  empty here, filled in another solution
@@ -71,6 +71,10 @@ With --uniqueness the solution follows only for "unique"; for "several
 solutions" two solutions that differ follow, a blank line between them: the
 first with X and x where the second differs, then the second with # and .
 alone.
+A puzzle stopped by --timeout says ", incomplete: stopped at the time limit
+with N open cells not sorted" after its verdict (the verdict "several
+solutions" when two solutions were found, else "out of time"), and shows the
+solution found last, not always the first, with the cells found to vary so far.
 The difficulty is the stage after which the answer was known:
   line      line propagation alone decided every cell (or the clue sums
             differ)
@@ -80,8 +84,10 @@ The difficulty is the stage after which the answer was known:
   search    also the last stage; always so for several solutions
 For "no solution" it is the stage that found the contradiction.
 --json prints instead "file", "index", "name", "status" (2 unique, 3 no
-solution, 4 several, 1 out of time: stopped while searching, and then without
-counters), "verdict", "difficulty" (not when out of time), "height", "width",
+solution, 4 several, 1 out of time: stopped while searching), "verdict",
+"complete" (false, only for a puzzle stopped by --timeout), "difficulty" (not
+when out of time), "height", "width", "unsorted" (with "complete": the open
+cells not yet sorted),
 "result_grid" (a string of digits a row: 1 empty, 2 filled, 3 empty and 4
 filled with another solution differing, 0 unmarked: no solution, out of time,
 or beyond the last row or column with clues), "seconds" and "cpu_seconds"
@@ -233,6 +239,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
                 return EXIT_BAD_INPUT;
             }
             options.timeout = *seconds;
+            options.solver.cpu_limit = *seconds;
         } else if (option_value(arg, "--clues", "", i, argc, argv, value) ||
                    option_value(arg, "--svg", "", i, argc, argv, value)) {
             const bool clues = arg.rfind("--clues", 0) == 0;

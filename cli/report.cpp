@@ -2,6 +2,7 @@
 // answer, and the counts of a run.
 #include "report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -50,7 +51,10 @@ double to_the_microsecond(double seconds)
 
 // What a report of one puzzle needs to know, worked out once for both forms.
 struct ReportFacts {
-    bool out_of_time;
+    bool out_of_time;        // the verdict is not known
+    bool incomplete;         // the solver stopped at the time limit
+    bool found;              // a solution is shown
+    bool unsorted;           // the count of open cells not yet sorted is told
     const char* verdict;
     const char* difficulty;  // none when out of time
     bool stats;              // a stopped worker leaves no counters
@@ -62,9 +66,13 @@ ReportFacts facts_of(const Answer& answer, const Options& options)
 {
     ReportFacts f{};
     f.out_of_time = answer.head.status == STATUS_OUT_OF_TIME;
+    f.incomplete = !answer.head.complete;
+    f.found = std::find_if(answer.marks.begin(), answer.marks.end(), [](i32 m) { return m != MARK_NONE; }) !=
+              answer.marks.end();
+    f.unsorted = f.incomplete && !answer.killed && options.solver.question == QUESTION_FULL;
     f.verdict = f.out_of_time ? "out of time" : verdict_text(answer.head.status);
     f.difficulty = f.out_of_time ? nullptr : difficulty_text(answer.head.difficulty);
-    f.stats = options.stats && !f.out_of_time;
+    f.stats = options.stats && !answer.killed;
     f.uniqueness = options.solver.question == QUESTION_UNIQUENESS;
     f.solutions = !f.uniqueness || f.out_of_time || answer.head.status == STATUS_INVALID ? 0
                   : answer.head.status == STATUS_SEVERAL                                 ? 2
@@ -85,9 +93,11 @@ std::string json_report(const ReportedPuzzle& puzzle, const Answer& answer, cons
     o["name"] = puzzle.name;
     o["status"] = answer.head.status;
     o["verdict"] = f.verdict;
+    if (f.incomplete) o["complete"] = false;
     if (f.difficulty) o["difficulty"] = f.difficulty;
     o["height"] = height;
     o["width"] = width;
+    if (f.unsorted) o["unsorted"] = answer.head.unsorted;
     // The rows of a grid as strings, a character a cell.
     const auto rows = [&](auto cell) {
         Json grid = Json::array();
@@ -121,6 +131,9 @@ std::string text_report(const ReportedPuzzle& puzzle, const Answer& answer, cons
     std::snprintf(number, sizeof number, "%.6f", answer.head.seconds);
     std::string out = puzzle.name + " (" + puzzle.file + "): " + f.verdict;
     if (f.difficulty) out += std::string(", difficulty ") + f.difficulty;
+    if (f.unsorted)
+        out += ", incomplete: stopped at the time limit with " +
+               counted(answer.head.unsorted, "open cell", "open cells") + " not sorted";
     out += std::string(", ") + number + " s\n";
     if (f.stats) {
         out += "stats:";
@@ -142,7 +155,7 @@ std::string text_report(const ReportedPuzzle& puzzle, const Answer& answer, cons
                 out += '\n';
             }
         }
-    } else if (answer.head.status != STATUS_INVALID && !f.out_of_time) {
+    } else if (answer.head.status != STATUS_INVALID && (!f.out_of_time || f.found)) {
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) out += mark_char(answer.mark(r, c, width));
             out += '\n';
@@ -174,6 +187,7 @@ std::string answer_picture(const Puzzle& clues, const std::string& name, const A
     const bool two = options.solver.question == QUESTION_UNIQUENESS && answer.head.status == STATUS_SEVERAL;
     std::vector<SvgGrid> grids(two ? 2 : 1);
     if (answer.head.status != STATUS_INVALID) grids[0].marks = answer.marks;
+    if (!answer.head.complete) grids[0].unsorted = answer.unsorted;
     if (two) {
         grids[0].caption = "first solution";
         grids[1].caption = "second solution";
@@ -183,7 +197,10 @@ std::string answer_picture(const Puzzle& clues, const std::string& name, const A
             grids[1].marks.push_back(mark == MARK_NONE ? MARK_NONE : second);
         }
     }
-    return answer_svg(clues, name, verdict_text(answer.head.status), grids);
+    const char* const verdict = verdict_text(answer.head.status);
+    const std::string heading = std::string(verdict ? verdict : "out of time") +
+                                (answer.head.complete ? "" : " (incomplete: stopped at the time limit)");
+    return answer_svg(clues, name, heading, grids);
 }
 
 std::string counted(int n, const char* one, const char* many)

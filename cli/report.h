@@ -10,23 +10,29 @@
 #include "options.h"
 #include "puzzle.h"
 
-// A puzzle stopped at its time limit is reported with the status the solver had then.
+// A puzzle stopped at its time limit before its verdict was known is reported with the status
+// the solver had then.
 constexpr i32 STATUS_OUT_OF_TIME = STATUS_SEARCHING;
 
 // What a worker sends back: the verdict, the counters and the times, then the picture's marks,
-// a byte a cell, row by row.
+// a byte a cell, row by row, with UNSORTED_BIT set on the cells an answer cut short left unsorted.
 struct AnswerHead {
     i32 status;
     i32 difficulty;
+    i32 complete;        // 0: the solver stopped at the time limit
+    i32 unsorted;        // and left this many open cells unsorted
     SolverStats stats;
     double seconds;      // the solver's wall time
     double cpu_seconds;  // and its processor time
 };
 static_assert(std::is_trivially_copyable_v<AnswerHead>, "an answer travels as its bytes");
+constexpr unsigned UNSORTED_BIT = 8;
 
 struct Answer {
     AnswerHead head{};
-    std::vector<i32> marks;  // the puzzle's height times its width, MARK_NONE when out of time
+    std::vector<i32> marks;  // the puzzle's height times its width, MARK_NONE where nothing is known
+    std::vector<bool> unsorted;  // the same cells: left unsorted by an answer cut short
+    bool killed = false;     // its worker was stopped from outside: nothing is known
 
     i32 mark(int r, int c, int width) const { return marks[static_cast<std::size_t>(r * width + c)]; }
 };

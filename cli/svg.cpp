@@ -39,6 +39,7 @@ const char* const FONT = "sans-serif";  // generic: every browser has one
 const char* const INK = "#000000";
 const char* const RED = "#ff0000";
 const char* const MINOR_LINE = "#c0c0c0";
+const char* const UNSORTED = "#808080";
 
 // Text for XML: markup characters escaped; bytes that are not UTF-8, and characters that
 // XML forbids, replaced by '?' (a file name may hold any bytes, a renderer takes none of them).
@@ -229,11 +230,15 @@ void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, con
     std::string black;
     std::string squares;
     std::string crosses;
+    std::string dots;
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
             const int x = p.grid_x + c * l.cell;
             const int y = p.grid_y + r * l.cell;
             const i32 mark = grid.mark(r, c, width);
+            if (!grid.unsorted.empty() && grid.unsorted[static_cast<std::size_t>(r * width + c)])
+                put(dots, "<circle cx=\"", n(x + l.cell / 2), "\" cy=\"", n(y + l.cell / 2), "\" r=\"",
+                    n(std::max(2, l.cell / 6)), "\"/>\n");
             if (mark == MARK_FILLED) {
                 put_rect(black, x, y, l.cell);
             } else if (mark == MARK_FILLED_DIFFERS) {
@@ -251,6 +256,7 @@ void draw_grid(std::string& svg, const SvgGrid& grid, int height, int width, con
     if (!squares.empty()) put(svg, "<g fill=\"", RED, "\">\n", squares, "</g>\n");
     svg += "</g>\n";
     if (!crosses.empty()) put(svg, "<path fill=\"none\" stroke=\"", RED, "\" stroke-width=\"2\" d=\"", crosses, "\"/>\n");
+    if (!dots.empty()) put(svg, "<g fill=\"", UNSORTED, "\">\n", dots, "</g>\n");
 
     std::string minor;
     std::string major;
@@ -283,15 +289,19 @@ std::string answer_svg(const Puzzle& clues, std::string_view title, std::string_
 
     bool captions = false;
     bool red = false;
+    bool unsorted = false;
     for (const SvgGrid& grid : grids) {
         captions = captions || !grid.caption.empty();
         for (int r = 0; r < height; ++r)
             for (int c = 0; c < width; ++c)
                 red = red || mark_differs(grid.mark(r, c, width));
+        unsorted = unsorted || std::find(grid.unsorted.begin(), grid.unsorted.end(), true) != grid.unsorted.end();
     }
     std::string heading;
     put(heading, title, ": ", verdict);
-    const char* const legend = "red: differs in another solution (a square: filled here; a cross: empty here)";
+    std::string legend = "red: differs in another solution (a square: filled here; a cross: empty here)";
+    if (unsorted) legend += "; grey dot: not yet known whether it differs";
+    red = red || unsorted;
     const int grid_top = MARGIN + TITLE_BAND + clue_height(l, clues.cols);
     const int grid_bottom = grid_top + height * l.cell;
     const int legend_top = grid_bottom + (captions ? CAPTION_BAND : 0);

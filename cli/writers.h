@@ -19,6 +19,9 @@ std::string non_text(const Puzzle& puzzle);
 struct SvgGrid {
     std::string caption;  // under the grid; none when empty
     std::vector<i32> marks;
+    // Of an answer cut short by its time limit: the open cells not yet known to vary or not,
+    // drawn with a grey dot. None for a whole answer.
+    std::vector<bool> unsorted;
 
     i32 mark(int r, int c, int width) const
     {

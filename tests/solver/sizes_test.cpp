@@ -164,7 +164,7 @@ TEST(TimeLimit, AStoppedRunTellsOnlyWhatItKnows)
 {
     const std::uint64_t seed = test_seed();
     int stopped = 0, several_known = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(case_name(seed, 4000 + i));
         auto rng = case_rng(seed, 4000 + i);
         const Board board = random_board(rng, 28, 28, 0.3);
@@ -208,6 +208,6 @@ TEST(TimeLimit, AStoppedRunTellsOnlyWhatItKnows)
     }
     // The cases are slow enough that the limits cut them, and some of the cuts came after a
     // second solution.
-    EXPECT_GE(stopped, 9);
+    EXPECT_GE(stopped, 6);
     EXPECT_GT(several_known, 0) << stopped << " runs stopped";
 }

@@ -171,9 +171,7 @@ void settle(Entry& e, WorkerReply&& reply, const Options& options, Outputs& outp
     }
     e.out = report(e, answer, options);
     // A picture needs a verdict, or a solution found before the time ran out.
-    const bool found = std::find_if(answer.marks.begin(), answer.marks.end(), [](i32 m) { return m != MARK_NONE; }) !=
-                       answer.marks.end();
-    if (outputs.svg && (answer.head.status != STATUS_OUT_OF_TIME || found))
+    if (outputs.svg && (answer.head.status != STATUS_OUT_OF_TIME || answer.shows_solution()))
         if (const auto problem =
                 outputs.svg->write(e.name, answer_picture(clues_of(e.request), e.name, answer, options)))
             e.err += *problem + "\n";

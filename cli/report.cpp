@@ -2,7 +2,6 @@
 // answer, and the counts of a run.
 #include "report.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -67,8 +66,7 @@ ReportFacts facts_of(const Answer& answer, const Options& options)
     ReportFacts f{};
     f.out_of_time = answer.head.status == STATUS_OUT_OF_TIME;
     f.incomplete = !answer.head.complete;
-    f.found = std::find_if(answer.marks.begin(), answer.marks.end(), [](i32 m) { return m != MARK_NONE; }) !=
-              answer.marks.end();
+    f.found = answer.shows_solution();
     f.unsorted = f.incomplete && !answer.killed && options.solver.question == QUESTION_FULL;
     f.verdict = f.out_of_time ? "out of time" : verdict_text(answer.head.status);
     f.difficulty = f.out_of_time ? nullptr : difficulty_text(answer.head.difficulty);

@@ -2,6 +2,7 @@
 // answer, and the counts of a run.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -35,6 +36,12 @@ struct Answer {
     bool killed = false;     // its worker was stopped from outside: nothing is known
 
     i32 mark(int r, int c, int width) const { return marks[static_cast<std::size_t>(r * width + c)]; }
+    // Whether the marks hold a solution: always but for no solution, and for a puzzle stopped
+    // before its first solution was found.
+    bool shows_solution() const
+    {
+        return std::find_if(marks.begin(), marks.end(), [](i32 m) { return m != MARK_NONE; }) != marks.end();
+    }
 };
 
 // What a report tells of a puzzle besides its answer.

@@ -108,6 +108,8 @@ TEST(Pictures, DarkIsLuminanceBelowHalfOverWhite)
         {"grey at the threshold", one_row(PNG_GREY, 8, {{127}, {128}, {0}, {255}}), "#.#."},
         {"16-bit grey", one_row(PNG_GREY, 16, {{32767}, {32768}, {65535}, {0}}), "#..#"},
         {"2-bit grey", one_row(PNG_GREY, 2, {{1}, {2}, {0}, {3}}), "#.#."},
+        // 16-bit samples count by their high byte (rounded, these would read ".#").
+        {"16-bit colours", one_row(PNG_RGB, 16, {{0x76ff, 0x8fff, 0}, {0x77ff, 0x8f00, 0}}), "#."},
         // Luminance weights green most and blue least: 54, 182, 18, 121.6, 128.7, 236.
         {"colours", one_row(PNG_RGB, 8, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 170, 0},
                                                       {0, 180, 0}, {255, 255, 0}}), "#.##.."},

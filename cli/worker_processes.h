@@ -18,8 +18,9 @@ struct RequestHeader {
 struct ReplyHeader {
     std::uint32_t kind;  // a WorkerReply::Kind
     std::uint32_t length;
-    double cpu_seconds;   // out_of_time: processor time the request had used
-    double wall_seconds;  // and the time since it began
+    double cpu_seconds;   // out_of_time: processor time the request had used; answered,
+                          // on Windows: the worker's processor time so far
+    double wall_seconds;  // out_of_time: the time since the request began
 };
 
 // Exit codes of a worker that ends by itself.
@@ -44,4 +45,4 @@ public:
 std::unique_ptr<WorkerProcesses> start_worker_processes(int size, double cpu_limit, const WorkerPool::Work& work);
 
 // The header and bytes of a worker's answer.
-std::string framed_answer(std::string answer);
+std::string framed_answer(std::string answer, double cpu_seconds = 0);

@@ -47,9 +47,10 @@ void WorkerPool::collect(int timeout_ms, const std::function<void(std::size_t, W
     dispatch();
 }
 
-std::string framed_answer(std::string answer)
+std::string framed_answer(std::string answer, double cpu_seconds)
 {
     ReplyHeader header{};
+    header.cpu_seconds = cpu_seconds;
     header.kind = static_cast<std::uint32_t>(WorkerReply::Kind::answered);
     header.length = static_cast<std::uint32_t>(answer.size());
     answer.insert(0, reinterpret_cast<const char*>(&header), sizeof header);

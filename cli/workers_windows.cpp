@@ -3,8 +3,11 @@
 // on its standard output, both anonymous pipes. A thread of ours waits on each worker's answers.
 //
 // The workers sit in a job object that ends them when this process ends, however it ends
-// (Ctrl-C included). The processor-time limit is watched from here: a worker that passes it is
-// terminated and its request reported out of time.
+// (Ctrl-C included). The limit is watched from here: a worker still on a request when the limit
+// has passed is terminated and its request reported out of time. The limit counts elapsed time,
+// as the solver's own limit does on Windows (clock() there counts the time since the start), and
+// as it must under Wine, which does not tell one process another's processor time. For the same
+// reason each worker tells its own processor time with every answer.
 #include <windows.h>
 
 #include <algorithm>
@@ -120,7 +123,7 @@ private:
         std::thread reader;        // reads its answers into arrivals_
         bool busy = false;
         std::size_t id = 0;        // the request it is working on
-        double cpu_at_request = 0;
+        double cpu_told = 0;       // the processor time it told with its last answer
         std::chrono::steady_clock::time_point wall_at_request;
     };
 
@@ -129,6 +132,7 @@ private:
         std::size_t slot;
         bool whole;  // false: the worker's output ended
         std::string bytes;
+        double cpu_seconds;
     };
 
     bool start(Worker& w, std::string& why);
@@ -210,9 +214,10 @@ void SpawnedWorkers::read_answers(std::size_t slot)
 {
     const HANDLE output = workers_[slot].output;
     for (;;) {
-        Arrival a{slot, false, {}};
+        Arrival a{slot, false, {}, 0};
         ReplyHeader header{};
         if (read_all(output, &header, sizeof header)) {
+            a.cpu_seconds = header.cpu_seconds;
             a.bytes.resize(header.length);
             a.whole = read_all(output, a.bytes.data(), a.bytes.size());
         }
@@ -232,7 +237,7 @@ std::string SpawnedWorkers::end_of(Worker& w)
     WaitForSingleObject(w.process, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(w.process, &code);
-    ended_workers_seconds += process_seconds(w.process);
+    ended_workers_seconds += std::max(w.cpu_told, process_seconds(w.process));
     w.reader.join();  // its output has ended with it
     CloseHandle(w.output);
     CloseHandle(w.process);
@@ -267,7 +272,6 @@ bool SpawnedWorkers::send(std::size_t id, const std::string& framed, std::string
     }
     w->busy = true;
     w->id = id;
-    w->cpu_at_request = process_seconds(w->process);
     w->wall_at_request = std::chrono::steady_clock::now();
     // A worker that has gone meanwhile cannot take it; receive() then tells why.
     write_all(w->input, framed.data(), framed.size());
@@ -279,13 +283,13 @@ int SpawnedWorkers::end_overdue(const std::function<void(std::size_t, WorkerRepl
     int ended = 0;
     for (Worker& w : workers_) {
         if (!w.busy) continue;
-        const double used = process_seconds(w.process) - w.cpu_at_request;
+        const double used = std::chrono::duration<double>(std::chrono::steady_clock::now() - w.wall_at_request).count();
         if (used <= cpu_limit_) continue;
         TerminateProcess(w.process, 1);
         WorkerReply reply;
         reply.kind = WorkerReply::Kind::out_of_time;
         reply.cpu_seconds = used;
-        reply.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - w.wall_at_request).count();
+        reply.wall_seconds = used;
         const std::size_t id = w.id;
         end_of(w);
         done(id, std::move(reply));
@@ -315,6 +319,7 @@ void SpawnedWorkers::receive(int timeout_ms, const std::function<void(std::size_
             const std::size_t id = w.id;
             WorkerReply reply;
             if (a.whole) {
+                w.cpu_told = a.cpu_seconds;
                 reply.kind = WorkerReply::Kind::answered;
                 reply.bytes = std::move(a.bytes);
                 w.busy = false;
@@ -359,7 +364,7 @@ int serve_as_worker(const WorkerPool::Work& work)
         } catch (...) {
             return EXIT_WORKER_THREW;
         }
-        answer = framed_answer(std::move(answer));
+        answer = framed_answer(std::move(answer), process_seconds(GetCurrentProcess()));
         if (!write_all(out, answer.data(), answer.size())) break;
     }
     return 0;

@@ -20,6 +20,7 @@
 #include "progress.h"
 #include "readers.h"
 #include "report.h"
+#include "system.h"
 #include "workers.h"
 #include "writers.h"
 
@@ -38,7 +39,7 @@ struct Outputs {
 std::optional<std::string> read_bytes(const std::string& file, std::string& bytes)
 {
     const bool is_stdin = file == "-";
-    std::FILE* in = is_stdin ? stdin : std::fopen(file.c_str(), "rb");
+    std::FILE* in = is_stdin ? stdin : open_file(file, "rb");
     if (!in) return std::string("cannot open: ") + std::strerror(errno);
     bytes.clear();
     char buffer[1 << 16];
@@ -272,3 +273,5 @@ int solve_batch(const Options& options, std::chrono::steady_clock::time_point st
     if (tally.out_of_time) return EXIT_OUT_OF_TIME;
     return EXIT_ALL_SOLVED;
 }
+
+int serve_batch_requests() { return serve_as_worker(solve_request); }

@@ -9,3 +9,6 @@
 // Solves and reports every puzzle the options name; returns the exit code. The run's wall
 // time, in the summary, counts from `started`.
 int solve_batch(const Options& options, std::chrono::steady_clock::time_point started);
+
+// Serves the batch's requests in a worker process started by the batch (Windows).
+int serve_batch_requests();

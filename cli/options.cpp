@@ -138,12 +138,12 @@ std::optional<Format> format_named(std::string_view name)
 // When arg is the option `name`, or `letter` if there is one, stores its value and returns
 // true. The value is the next argument, or follows "=" (or, after the letter, comes right
 // after it); when it is missing, value is empty.
-bool option_value(const std::string& arg, std::string_view name, std::string_view letter, int& i,
-                  int argc, char** argv, std::string& value)
+bool option_value(const std::string& arg, std::string_view name, std::string_view letter, std::size_t& i,
+                  const std::vector<std::string>& arguments, std::string& value)
 {
     value.clear();
     if (arg == name || (!letter.empty() && arg == letter)) {
-        if (i + 1 < argc) value = argv[++i];
+        if (i + 1 < arguments.size()) value = arguments[++i];
         return true;
     }
     if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
@@ -192,12 +192,12 @@ void usage_error(const std::string& what)
     std::fprintf(stderr, "ombrasel-solve: %s (see --help)\n", what.c_str());
 }
 
-std::optional<int> parse_options(int argc, char** argv, Options& options)
+std::optional<int> parse_options(const std::vector<std::string>& arguments, Options& options)
 {
     bool only_files = false;
     std::string value;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
         if (only_files || arg == "-" || arg.empty() || arg[0] != '-') {
             options.files.push_back(arg);
         } else if (arg == "--") {
@@ -214,7 +214,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             options.stats = true;
         } else if (arg == "--uniqueness") {
             options.solver.question = QUESTION_UNIQUENESS;
-        } else if (option_value(arg, "--engine", "", i, argc, argv, value)) {
+        } else if (option_value(arg, "--engine", "", i, arguments, value)) {
             if (value == "learning") {
                 options.solver.engine = ENGINE_LEARNING;
             } else if (value == "exhaustive") {
@@ -223,7 +223,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
                 usage_error("--engine needs learning or exhaustive, not '" + value + "'");
                 return EXIT_BAD_INPUT;
             }
-        } else if (option_value(arg, "--jobs", "-j", i, argc, argv, value)) {
+        } else if (option_value(arg, "--jobs", "-j", i, arguments, value)) {
             const auto jobs = parse_jobs(value);
             if (!jobs) {
                 usage_error("-j needs a whole number of puzzles at a time from 1 to 256, not '" +
@@ -231,7 +231,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
                 return EXIT_BAD_INPUT;
             }
             options.jobs = *jobs;
-        } else if (option_value(arg, "--timeout", "", i, argc, argv, value)) {
+        } else if (option_value(arg, "--timeout", "", i, arguments, value)) {
             const auto seconds = parse_seconds(value);
             if (!seconds) {
                 usage_error("--timeout needs a number of seconds above 0 such as 10 or 0.5, not '" +
@@ -240,8 +240,8 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
             }
             options.timeout = *seconds;
             options.solver.cpu_limit = *seconds;
-        } else if (option_value(arg, "--clues", "", i, argc, argv, value) ||
-                   option_value(arg, "--svg", "", i, argc, argv, value)) {
+        } else if (option_value(arg, "--clues", "", i, arguments, value) ||
+                   option_value(arg, "--svg", "", i, arguments, value)) {
             const bool clues = arg.rfind("--clues", 0) == 0;
             if (value.empty()) {
                 usage_error(std::string(clues ? "--clues" : "--svg") + " needs a folder");
@@ -251,11 +251,11 @@ std::optional<int> parse_options(int argc, char** argv, Options& options)
         } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
             std::string name;
             if (arg == "--format") {
-                if (i + 1 == argc) {
+                if (i + 1 == arguments.size()) {
                     usage_error("--format needs non, xml, taai, png or pbm");
                     return EXIT_BAD_INPUT;
                 }
-                name = argv[++i];
+                name = arguments[++i];
             } else {
                 name = arg.substr(9);
             }

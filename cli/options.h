@@ -27,9 +27,9 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// Returns an exit code when the command line asks for nothing to be solved: --help,
+// Reads the arguments after the program's name. Returns an exit code when the command line asks for nothing to be solved: --help,
 // --version, or a mistake, which it reports.
-std::optional<int> parse_options(int argc, char** argv, Options& options);
+std::optional<int> parse_options(const std::vector<std::string>& arguments, Options& options);
 
 // Reports a mistake of the caller's on standard error.
 void usage_error(const std::string& what);

@@ -1,20 +1,18 @@
 // A progress line on standard error when it is a terminal: drawn in place, removed at the end.
 #include "progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "system.h"
 
 namespace {
 
 constexpr auto REDRAW_EVERY = std::chrono::milliseconds(100);
-const char* const ERASE_LINE = "\r\033[K";  // to the line's start, then clear it
 
 }  // namespace
 
 ProgressLine::ProgressLine(bool wanted)
-    : on_(wanted && isatty(STDERR_FILENO) == 1), out_on_terminal_(isatty(STDOUT_FILENO) == 1)
+    : on_(wanted && is_terminal(stderr)), out_on_terminal_(is_terminal(stdout))
 {
 }
 
@@ -25,10 +23,9 @@ void ProgressLine::show(const std::string& text, bool force)
     if (shown_ && !force && now - drawn_ < REDRAW_EVERY) return;
     // A line longer than the terminal would wrap, and the next redraw could not take it back.
     std::size_t width = text.size();
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && width >= size.ws_col)
-        width = size.ws_col - 1u;
-    std::fprintf(stderr, "%s%.*s", ERASE_LINE, static_cast<int>(width), text.c_str());
+    const int columns = terminal_columns();
+    if (columns > 1 && width >= static_cast<std::size_t>(columns)) width = static_cast<std::size_t>(columns) - 1;
+    std::fprintf(stderr, "%s%.*s", erase_line_sequence(), static_cast<int>(width), text.c_str());
     std::fflush(stderr);
     shown_ = true;
     drawn_ = now;
@@ -37,7 +34,7 @@ void ProgressLine::show(const std::string& text, bool force)
 void ProgressLine::hide()
 {
     if (!shown_) return;
-    std::fputs(ERASE_LINE, stderr);
+    std::fputs(erase_line_sequence(), stderr);
     std::fflush(stderr);
     shown_ = false;
 }

@@ -1,29 +1,19 @@
-// Reader for webpbn XML puzzles, black and white only, over libxml2's SAX parser.
+// Reader for webpbn XML puzzles, black and white only, over the events of the platform's XML
+// parser (xml_events.h).
 //
 // The file is read as it comes: the puzzles before a fault in the XML are kept, and the one
 // the fault cuts off is refused, so that a cut-off file is never taken for a smaller puzzle.
 // Elements other than puzzle, color, clues, line and count are skipped with their content.
-// Nothing is fetched: the DTD that a DOCTYPE names (webpbn's files name one) is not read, no
-// entity outside the file is loaded, and libxml2 is told not to use the network.
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
-#include <libxml/SAX2.h>
-
 #include <algorithm>
-#include <climits>
 
 #include "readers.h"
 #include "size_limits.h"
 #include "text.h"
+#include "xml_events.h"
 
 namespace {
 
 constexpr std::size_t MAX_DEPTH = 64;
-
-struct Attribute {
-    std::string_view name;
-    std::string_view value;
-};
 
 struct Open {
     std::string name;
@@ -50,18 +40,18 @@ struct Draft {
 };
 
 // The puzzles of one file, built from the parser's events in file order.
-class XmlReader {
+class XmlReader final : public XmlEvents {
 public:
     XmlReader(std::string_view text, const std::string& file) : text_(text), file_(file) {}
 
     std::vector<ReadItem> run();
 
     // ---- the parser's events
-    void start(std::string name, const std::vector<Attribute>& attributes, int line);
-    void end(int line);
-    void text(std::string_view s, int line);
-    void fault(int line, std::string what);
-    bool stopped() const { return fault_.has_value(); }
+    void start(std::string name, const std::vector<XmlAttribute>& attributes, int line) override;
+    void end(int line) override;
+    void text(std::string_view s, int line) override;
+    void fault(int line, std::string what) override;
+    bool stopped() const override { return fault_.has_value(); }
 
 private:
     std::string_view text_;
@@ -71,8 +61,7 @@ private:
     std::optional<Draft> draft_;
     std::vector<ReadItem> items_;
 
-    void parse(const std::string& xml);
-    void start_puzzle_element(std::string_view name, const std::vector<Attribute>& attributes, int line);
+    void start_puzzle_element(std::string_view name, const std::vector<XmlAttribute>& attributes, int line);
     void end_puzzle_element(std::string_view name, int line);
     void flag(int line, std::string what);
     void finish_draft();
@@ -89,7 +78,7 @@ std::string element(std::string_view name)
     return tag;
 }
 
-void XmlReader::start(std::string name, const std::vector<Attribute>& attributes, int line)
+void XmlReader::start(std::string name, const std::vector<XmlAttribute>& attributes, int line)
 {
     if (stack_.size() == MAX_DEPTH) return fault(line, "elements nested too deep");
     start_puzzle_element(name, attributes, line);
@@ -121,10 +110,10 @@ void XmlReader::flag(int line, std::string what)
     if (draft_ && !draft_->error) draft_->error = ReadError{line, std::move(what)};
 }
 
-void XmlReader::start_puzzle_element(std::string_view name, const std::vector<Attribute>& attributes, int line)
+void XmlReader::start_puzzle_element(std::string_view name, const std::vector<XmlAttribute>& attributes, int line)
 {
     const auto attribute = [&](std::string_view key) -> std::optional<std::string_view> {
-        for (const Attribute& a : attributes)
+        for (const XmlAttribute& a : attributes)
             if (a.name == key) return a.value;
         return std::nullopt;
     };
@@ -274,126 +263,10 @@ void XmlReader::finish_draft()
     draft_.reset();
 }
 
-// ---- libxml2 --------------------------------------------------------------------------
-
-std::string_view view(const xmlChar* s)
-{
-    return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
-}
-
-XmlReader& reader_of(void* context)
-{
-    return *static_cast<XmlReader*>(static_cast<xmlParserCtxtPtr>(context)->_private);
-}
-
-int line_of(void* context)
-{
-    return xmlSAX2GetLineNumber(context);
-}
-
-void on_start(void* context, const xmlChar* local_name, const xmlChar* prefix, const xmlChar*, int,
-              const xmlChar**, int attribute_count, int, const xmlChar** attributes)
-{
-    XmlReader& reader = reader_of(context);
-    std::string name(view(prefix));
-    if (!name.empty()) name += ':';
-    name += view(local_name);
-    std::vector<Attribute> list;
-    for (int i = 0; i < attribute_count; ++i) {
-        const xmlChar* const* a = attributes + 5 * i;  // name, prefix, URI, value, end of value
-        const char* value = reinterpret_cast<const char*>(a[3]);
-        list.push_back({view(a[0]), std::string_view(value, static_cast<std::size_t>(a[4] - a[3]))});
-    }
-    reader.start(std::move(name), list, line_of(context));
-    if (reader.stopped()) xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
-}
-
-void on_end(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
-{
-    reader_of(context).end(line_of(context));
-}
-
-void on_text(void* context, const xmlChar* s, int length)
-{
-    reader_of(context).text({reinterpret_cast<const char*>(s), static_cast<std::size_t>(length)},
-                            line_of(context));
-}
-
-// libxml2's words for a fault, or the reader's own where the fault names what it needs.
-std::string fault_text(const xmlError& e)
-{
-    const auto name = [](const char* s) { return element(s ? s : ""); };
-    switch (e.code) {
-    case XML_ERR_TAG_NAME_MISMATCH:
-        return "</" + std::string(e.str2 ? e.str2 : "") + "> does not close " + name(e.str1) +
-               " of line " + std::to_string(e.int1);
-    case XML_ERR_TAG_NOT_FINISHED:
-        return "end of file inside " + name(e.str1) + " of line " + std::to_string(e.int1);
-    case XML_ERR_GT_REQUIRED:
-        return "unterminated tag " + name(e.str1);
-    case XML_ERR_COMMENT_NOT_FINISHED:
-        return "unterminated comment";
-    case XML_ERR_CDATA_NOT_FINISHED:
-        return "unterminated CDATA section";
-    case XML_ERR_PI_NOT_FINISHED:
-        return "unterminated processing instruction";
-    case XML_ERR_ATTRIBUTE_NOT_STARTED:
-        return "attribute value without quotes";
-    default:
-        break;
-    }
-    std::string_view message = e.message ? e.message : "";
-    message = trim(message.substr(0, message.find('\n')));
-    return "malformed XML: " + std::string(message);
-}
-
-// Takes the first fault that stops libxml2 and stops the parser there; warnings and the
-// errors it reads on from (such as an undeclared namespace prefix) are passed over.
-// (Error is const in the newer libxml2 and not in the older.)
-template <typename Error>
-void on_error(void* context, Error* error)
-{
-    if (!error || error->level != XML_ERR_FATAL) return;
-    reader_of(context).fault(error->line, fault_text(*error));
-    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
-}
-
-// libxml2 reads a lone CR as a line end, as XML has it, but does not count it as one; LF in
-// its place makes the line numbers those of every other reader.
-std::string with_lf_for_lone_cr(std::string_view text)
-{
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n')) out[i] = '\n';
-    return out;
-}
-
-// Hands the parser's events to this reader until the end of the file or the first fault.
-void XmlReader::parse(const std::string& xml)
-{
-    if (xml.size() > static_cast<std::size_t>(INT_MAX)) return fault(1, "file too large for the XML reader");
-    xmlParserCtxtPtr parser = xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size()));
-    if (!parser) return fault(1, "the XML reader could not start");
-    xmlSAXHandler events{};
-    events.initialized = XML_SAX2_MAGIC;
-    events.startElementNs = on_start;
-    events.endElementNs = on_end;
-    events.characters = on_text;
-    events.ignorableWhitespace = on_text;
-    events.cdataBlock = on_text;
-    events.serror = on_error;
-    *parser->sax = events;
-    parser->_private = this;
-    xmlCtxtUseOptions(parser, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    xmlParseDocument(parser);
-    if (parser->myDoc) xmlFreeDoc(parser->myDoc);  // the entities the DOCTYPE declares
-    xmlFreeParserCtxt(parser);
-}
-
 std::vector<ReadItem> XmlReader::run()
 {
     const int last = std::max(1, static_cast<int>(split_lines(text_).size()));
-    parse(with_lf_for_lone_cr(text_));
+    parse_xml(text_, *this);
     if (fault_) {
         // A fault at the end of the file is told on its last line, not on the empty one after.
         fault_->line = std::clamp(fault_->line.value_or(1), 1, last);

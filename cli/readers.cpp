@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "system.h"
 #include "text.h"
 
 namespace {
@@ -48,7 +49,7 @@ bool is_non_keyword(std::string_view word)
 
 std::optional<Format> format_from_name(std::string_view file)
 {
-    const std::size_t slash = file.find_last_of('/');
+    const std::size_t slash = file.find_last_of(PATH_SEPARATORS);
     const std::string_view base = slash == std::string_view::npos ? file : file.substr(slash + 1);
     const std::size_t dot = base.find_last_of('.');
     if (dot == std::string_view::npos || dot == 0) return std::nullopt;

@@ -2,6 +2,7 @@
 #include "text.h"
 
 #include "size_limits.h"
+#include "system.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ std::string plural(std::size_t n, std::string_view noun)
 
 std::string file_stem(const std::string& file)
 {
-    const std::size_t slash = file.find_last_of('/');
+    const std::size_t slash = file.find_last_of(PATH_SEPARATORS);
     std::string base = slash == std::string::npos ? file : file.substr(slash + 1);
     const std::size_t dot = base.find_last_of('.');
     if (dot != std::string::npos && dot > 0) base.resize(dot);

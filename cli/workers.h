@@ -1,15 +1,17 @@
-// Worker processes: each a fork of this program, so each has the solver's static state to
-// itself, answering requests one at a time, with an optional limit on processor time; and the
-// processors and clocks that the batch takes its measures from.
+// Worker processes, each with the solver's static state to itself, answering requests one at
+// a time, with an optional limit on processor time; and the processors and clocks that the
+// batch takes its measures from. On POSIX a worker is a fork of this program; on Windows it is
+// this program started again, which main() hands to serve_as_worker().
 #pragma once
 
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
-#include <vector>
+
+class WorkerProcesses;
 
 struct WorkerReply {
     enum class Kind {
@@ -50,30 +52,24 @@ public:
     void collect(int timeout_ms, const std::function<void(std::size_t, WorkerReply&&)>& done);
 
 private:
-    struct Worker {
-        pid_t pid = -1;
-        int fd = -1;           // our end of the worker's socket; -1: no worker in this slot
-        bool busy = false;
-        std::size_t id = 0;    // the request it is working on
-    };
-
     struct Request {
         std::size_t id;
-        std::string bytes;
+        std::string bytes;  // with its header
     };
 
-    void dispatch();           // hands waiting requests to idle workers
-    Worker* idle_worker();     // an idle worker, started if need be; null if none can be
-    bool start(Worker& w);
-    std::string end_of(Worker& w);  // closes the socket, waits for the process, tells how it ended
+    void dispatch();  // hands waiting requests to idle workers
 
     int size_;
-    double cpu_limit_;
-    Work work_;
-    std::vector<Worker> workers_;
+    std::unique_ptr<WorkerProcesses> processes_;
     std::deque<Request> waiting_;
     int busy_ = 0;
 };
+
+// Whether this process was started by a pool as a worker (Windows); then main() has it serve
+// the pool's requests with serve_as_worker() until the pool ends it, and return what that
+// returns.
+bool started_as_worker(int argc, char** argv);
+int serve_as_worker(const WorkerPool::Work& work);
 
 // ---- the processors and clocks of this process ------------------------------------------
 

@@ -2,8 +2,6 @@
 // kinds, what counts as dark, and every way a picture can be bad.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <string>
 #include <vector>
 
@@ -107,16 +105,18 @@ TEST(Pictures, DarkIsLuminanceBelowHalfOverWhite)
         PngImage image;
         const char* filled;  // the row as it must be read
     } cases[] = {
-        {"grey at the threshold", one_row(PNG_COLOR_TYPE_GRAY, 8, {{127}, {128}, {0}, {255}}), "#.#."},
-        {"16-bit grey", one_row(PNG_COLOR_TYPE_GRAY, 16, {{32767}, {32768}, {65535}, {0}}), "#..#"},
-        {"2-bit grey", one_row(PNG_COLOR_TYPE_GRAY, 2, {{1}, {2}, {0}, {3}}), "#.#."},
+        {"grey at the threshold", one_row(PNG_GREY, 8, {{127}, {128}, {0}, {255}}), "#.#."},
+        {"16-bit grey", one_row(PNG_GREY, 16, {{32767}, {32768}, {65535}, {0}}), "#..#"},
+        {"2-bit grey", one_row(PNG_GREY, 2, {{1}, {2}, {0}, {3}}), "#.#."},
+        // 16-bit samples count by their high byte (rounded, these would read ".#").
+        {"16-bit colours", one_row(PNG_RGB, 16, {{0x76ff, 0x8fff, 0}, {0x77ff, 0x8f00, 0}}), "#."},
         // Luminance weights green most and blue least: 54, 182, 18, 121.6, 128.7, 236.
-        {"colours", one_row(PNG_COLOR_TYPE_RGB, 8, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 170, 0},
+        {"colours", one_row(PNG_RGB, 8, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 170, 0},
                                                       {0, 180, 0}, {255, 255, 0}}), "#.##.."},
         // Black over white by alpha: 255 - alpha, so the threshold lies between 127 and 128.
-        {"alpha", one_row(PNG_COLOR_TYPE_RGB_ALPHA, 8, {{0, 0, 0, 0}, {0, 0, 0, 255}, {0, 0, 0, 127},
+        {"alpha", one_row(PNG_RGBA, 8, {{0, 0, 0, 0}, {0, 0, 0, 255}, {0, 0, 0, 127},
                                                          {0, 0, 0, 128}, {255, 255, 255, 255}}), ".#.#."},
-        {"grey and alpha", one_row(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{0, 200}, {0, 100}, {255, 0}}), "#.."},
+        {"grey and alpha", one_row(PNG_GREY_ALPHA, 8, {{0, 200}, {0, 100}, {255, 0}}), "#.."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -131,11 +131,11 @@ TEST(Pictures, DarkIsLuminanceBelowHalfOverWhite)
     }
 
     // A transparent key colour is empty however dark it is, in a palette and in grey.
-    PngImage palette = one_row(PNG_COLOR_TYPE_PALETTE, 8, {{0}, {1}, {2}});
+    PngImage palette = one_row(PNG_PALETTE, 8, {{0}, {1}, {2}});
     palette.palette = {{0, 0, 0}, {0, 0, 0}, {255, 255, 255}};
     palette.palette_alpha = {0, 255};
-    PngImage keyed = one_row(PNG_COLOR_TYPE_GRAY, 8, {{0}, {1}, {200}});
-    keyed.transparent = png_color_16{0, 0, 0, 0, 0};
+    PngImage keyed = one_row(PNG_GREY, 8, {{0}, {1}, {200}});
+    keyed.transparent = PngKey{};
     for (const PngImage& image : {palette, keyed}) {
         const auto items = read_puzzles(encode_png(image), "key.png", std::nullopt);
         const Puzzle* p = puzzle_of(items);
@@ -148,7 +148,7 @@ TEST(Pictures, DarkIsLuminanceBelowHalfOverWhite)
 std::string small_png()
 {
     Rng rng(7);
-    return png_of(random_grid(rng, 4, 5, 0.5), {PNG_COLOR_TYPE_RGB, 8, false}, true, rng);
+    return png_of(random_grid(rng, 4, 5, 0.5), {PNG_RGB, 8, false}, true, rng);
 }
 
 TEST(Pictures, RefusesEveryCutOfAPngAndSaysItIsTruncated)
@@ -170,15 +170,13 @@ TEST(Pictures, RefusesPngsThatAreNoPuzzle)
     std::string bad_crc = good;
     bad_crc[20] = static_cast<char>(bad_crc[20] ^ 1);  // in the header's data: its CRC no longer fits
     std::string bad_data = good;
-    // The first IDAT's data, its CRC made right again: zlib must refuse it.
+    // The first IDAT's data, its CRC made right again: the decoder must refuse it.
     const std::size_t idat = bad_data.find("IDAT");
     ASSERT_NE(idat, std::string::npos);
     const std::size_t length = (static_cast<unsigned char>(bad_data[idat - 2]) << 8) |
                                static_cast<unsigned char>(bad_data[idat - 1]);
     for (std::size_t i = idat + 4; i < idat + 4 + length; ++i) bad_data[i] = '\x55';
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(bad_data.data() + idat), static_cast<uInt>(length + 4)));
-    for (int k = 0; k < 4; ++k) bad_data[idat + 4 + length + k] = static_cast<char>(crc >> (24 - 8 * k));
+    fix_png_crc(bad_data, idat - 4);
 
     const auto sized = [](int width, int height) {
         PngImage image;
@@ -190,8 +188,7 @@ TEST(Pictures, RefusesPngsThatAreNoPuzzle)
     // A header that claims a huge picture, with no pixels behind it.
     std::string huge = sized(1, 1);
     huge[16] = '\x00', huge[17] = '\x01', huge[18] = '\x86', huge[19] = '\xa0';  // width 100000
-    const auto header_crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17));
-    for (int k = 0; k < 4; ++k) huge[29 + k] = static_cast<char>(header_crc >> (24 - 8 * k));
+    fix_png_crc(huge, 8);
 
     const struct {
         const char* what;

@@ -102,7 +102,7 @@ TEST_F(Tool, BadPuzzlesAreSkippedAndNothingIsWrittenForThem)
                        {true, false, false, false, false, true},
                        {true, false, false, false, false, true},
                        {true, true, true, true, true, true}};
-    const std::string good_png = png_of(grid, {PNG_COLOR_TYPE_GRAY, 1, false}, false, rng);
+    const std::string good_png = png_of(grid, {PNG_GREY, 1, false}, false, rng);
     write("good.png", good_png);
     write("good-raw.pbm", raw_pbm_of(grid, rng));
     write("cut.png", good_png.substr(0, good_png.size() - 20));
@@ -169,7 +169,7 @@ TEST_F(Tool, CluesWritesEveryPuzzleReadAsANonFileThatReadsBack)
 {
     Rng rng(11);
     const Grid drawing = random_grid(rng, 7, 12, 0.6);
-    write("drawing.png", png_of(drawing, {PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, false, rng));
+    write("drawing.png", png_of(drawing, {PNG_RGBA, 8, false}, false, rng));
     write("set.txt", "$1\n1\n1\n$2\n1\n1\n100\n1\n$3\n2\n0\n2\n0\n");  // $2 is bad; $3 has no solution
     write("pair.xml", "<puzzleset><puzzle><clues type=\"columns\"><line><count>1</count></line></clues>"
                       "<clues type=\"rows\"><line><count>1</count></line></clues></puzzle>"

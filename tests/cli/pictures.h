@@ -1,9 +1,9 @@
 // Pictures for the tests: random black-and-white grids, written as PNG of every colour type
-// and bit depth and as plain and raw PBM, and PNG files read back as RGBA pixels.
+// and bit depth and as plain and raw PBM. The PNG files are written here, with the pixels in
+// stored (uncompressed) deflate blocks, so that every platform's decoder is given the same bytes.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using Grid = std::vector<std::vector<bool>>;  // [row][column], true: filled
@@ -70,89 +71,186 @@ inline std::vector<std::vector<int>> column_clues(const Grid& grid)
 
 // ---- PNG ----------------------------------------------------------------------------
 
+// Colour types, as the header numbers them.
+constexpr int PNG_GREY = 0;
+constexpr int PNG_RGB = 2;
+constexpr int PNG_PALETTE = 3;
+constexpr int PNG_GREY_ALPHA = 4;
+constexpr int PNG_RGBA = 6;
+
+struct PngColour {
+    unsigned char red, green, blue;
+};
+
+// The transparent colour of a grey or RGB picture.
+struct PngKey {
+    unsigned grey = 0, red = 0, green = 0, blue = 0;
+};
+
 // A PNG to be written: its samples a row, width times the colour type's channels each,
 // or palette indices.
 struct PngImage {
     int width = 0;
     int height = 0;
-    int color_type = PNG_COLOR_TYPE_GRAY;
+    int color_type = PNG_GREY;
     int bit_depth = 8;
     bool interlaced = false;
     std::vector<std::vector<unsigned>> samples;
-    std::vector<png_color> palette;
-    std::vector<png_byte> palette_alpha;      // tRNS of a palette picture
-    std::optional<png_color_16> transparent;  // tRNS of a grey or RGB picture
+    std::vector<PngColour> palette;
+    std::vector<unsigned char> palette_alpha;  // tRNS of a palette picture
+    std::optional<PngKey> transparent;         // tRNS of a grey or RGB picture
 };
 
 inline int channels_of(int color_type)
 {
     switch (color_type) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    case PNG_GREY_ALPHA: return 2;
+    case PNG_RGB: return 3;
+    case PNG_RGBA: return 4;
     default: return 1;
     }
 }
 
-// Any libpng error here is a fault of the test itself.
-inline void png_test_error(png_structp, png_const_charp message)
+inline std::uint32_t png_crc(std::string_view bytes)
 {
-    std::fprintf(stderr, "libpng, writing a test picture: %s\n", message);
-    std::abort();
+    std::uint32_t c = 0xffffffffu;
+    for (const char ch : bytes) {
+        c ^= static_cast<unsigned char>(ch);
+        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xffffffffu;
 }
 
-inline void png_append(png_structp png, png_bytep data, png_size_t length)
+inline void put32(std::string& out, std::uint32_t v)
 {
-    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xff);
+}
+
+// Sets the CRC of the chunk whose length field is at `at` to fit its type and data.
+inline void fix_png_crc(std::string& png, std::size_t at)
+{
+    const std::size_t length = (static_cast<std::size_t>(static_cast<unsigned char>(png[at])) << 24) |
+                               (static_cast<std::size_t>(static_cast<unsigned char>(png[at + 1])) << 16) |
+                               (static_cast<std::size_t>(static_cast<unsigned char>(png[at + 2])) << 8) |
+                               static_cast<unsigned char>(png[at + 3]);
+    std::string crc;
+    put32(crc, png_crc(std::string_view(png).substr(at + 4, length + 4)));
+    png.replace(at + 8 + length, 4, crc);
+}
+
+inline void put_chunk(std::string& out, const char* type, const std::string& data)
+{
+    put32(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t at = out.size();
+    out += type;
+    out += data;
+    put32(out, png_crc(std::string_view(out).substr(at)));
+}
+
+// The rows of the picture (or of each Adam7 pass), each after filter byte 0.
+inline std::string png_scanlines(const PngImage& image)
+{
+    const int channels = channels_of(image.color_type);
+    const auto row = [&](int y, int x0, int dx) {
+        std::string out(1, '\0');
+        unsigned bits = 0;
+        int used = 0;
+        for (int x = x0; x < image.width; x += dx)
+            for (int k = 0; k < channels; ++k) {
+                const unsigned v = image.samples[static_cast<std::size_t>(y)][static_cast<std::size_t>(x * channels + k)];
+                if (image.bit_depth == 16) {
+                    out += static_cast<char>(v >> 8);
+                    out += static_cast<char>(v & 0xff);
+                } else if (image.bit_depth == 8) {
+                    out += static_cast<char>(v);
+                } else {
+                    bits = (bits << image.bit_depth) | v;
+                    used += image.bit_depth;
+                    if (used == 8) {
+                        out += static_cast<char>(bits);
+                        bits = 0;
+                        used = 0;
+                    }
+                }
+            }
+        if (used) out += static_cast<char>(bits << (8 - used));
+        return out;
+    };
+    std::string data;
+    if (!image.interlaced) {
+        for (int y = 0; y < image.height; ++y) data += row(y, 0, 1);
+        return data;
+    }
+    const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};  // x0, y0, dx, dy
+    for (const auto& p : passes) {
+        if (p[0] >= image.width || p[1] >= image.height) continue;  // an empty pass has no rows
+        for (int y = p[1]; y < image.height; y += p[3]) data += row(y, p[0], p[2]);
+    }
+    return data;
+}
+
+// data as a zlib stream of stored deflate blocks.
+inline std::string stored_zlib(const std::string& data)
+{
+    std::string out = "\x78\x01";
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min<std::size_t>(65535, data.size() - at);
+        out += static_cast<char>(at + n == data.size() ? 1 : 0);
+        out += static_cast<char>(n & 0xff);
+        out += static_cast<char>(n >> 8);
+        out += static_cast<char>(~n & 0xff);
+        out += static_cast<char>((~n >> 8) & 0xff);
+        out.append(data, at, n);
+        at += n;
+    } while (at < data.size());
+    std::uint32_t a = 1, b = 0;
+    for (const char ch : data) {
+        a = (a + static_cast<unsigned char>(ch)) % 65521;
+        b = (b + a) % 65521;
+    }
+    put32(out, (b << 16) | a);
+    return out;
 }
 
 inline std::string encode_png(const PngImage& image)
 {
-    std::string bytes;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png_test_error, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &bytes, png_append, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
-                 image.bit_depth, image.color_type,
-                 image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!image.palette.empty())
-        png_set_PLTE(png, info, image.palette.data(), static_cast<int>(image.palette.size()));
-    if (!image.palette_alpha.empty())
-        png_set_tRNS(png, info, image.palette_alpha.data(), static_cast<int>(image.palette_alpha.size()), nullptr);
-    if (image.transparent) png_set_tRNS(png, info, nullptr, 0, &*image.transparent);
-    png_write_info(png, info);
-
-    std::vector<std::vector<png_byte>> rows;
-    for (const auto& samples : image.samples) {
-        std::vector<png_byte> row;
-        unsigned bits = 0;
-        int used = 0;
-        for (const unsigned v : samples) {
-            if (image.bit_depth == 16) {
-                row.push_back(static_cast<png_byte>(v >> 8));
-                row.push_back(static_cast<png_byte>(v & 0xff));
-            } else if (image.bit_depth == 8) {
-                row.push_back(static_cast<png_byte>(v));
-            } else {
-                bits = (bits << image.bit_depth) | v;
-                used += image.bit_depth;
-                if (used == 8) {
-                    row.push_back(static_cast<png_byte>(bits));
-                    bits = 0;
-                    used = 0;
-                }
-            }
-        }
-        if (used) row.push_back(static_cast<png_byte>(bits << (8 - used)));
-        rows.push_back(row);
+    std::string png = "\x89PNG\r\n\x1a\n";
+    std::string header;
+    put32(header, static_cast<std::uint32_t>(image.width));
+    put32(header, static_cast<std::uint32_t>(image.height));
+    header += static_cast<char>(image.bit_depth);
+    header += static_cast<char>(image.color_type);
+    header += std::string(2, '\0');  // deflate, adaptive filtering
+    header += static_cast<char>(image.interlaced ? 1 : 0);
+    put_chunk(png, "IHDR", header);
+    if (!image.palette.empty()) {
+        std::string plte;
+        for (const PngColour& c : image.palette) plte += {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue)};
+        put_chunk(png, "PLTE", plte);
     }
-    std::vector<png_bytep> pointers;
-    for (auto& row : rows) pointers.push_back(row.data());
-    png_write_image(png, pointers.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return bytes;
+    if (!image.palette_alpha.empty())
+        put_chunk(png, "tRNS", std::string(image.palette_alpha.begin(), image.palette_alpha.end()));
+    if (image.transparent) {
+        std::string key;
+        const auto put16 = [&](unsigned v) { key += {static_cast<char>(v >> 8), static_cast<char>(v & 0xff)}; };
+        if (image.color_type == PNG_GREY) {
+            put16(image.transparent->grey);
+        } else {
+            put16(image.transparent->red);
+            put16(image.transparent->green);
+            put16(image.transparent->blue);
+        }
+        put_chunk(png, "tRNS", key);
+    }
+    // Two IDAT chunks where there is enough for two, as encoders split them.
+    const std::string stream = stored_zlib(png_scanlines(image));
+    const std::size_t half = stream.size() > 64 ? stream.size() / 2 : stream.size();
+    put_chunk(png, "IDAT", stream.substr(0, half));
+    if (half < stream.size()) put_chunk(png, "IDAT", stream.substr(half));
+    put_chunk(png, "IEND", "");
+    return png;
 }
 
 // How dark a colour shows on white, as the tool is to judge it: luminance of the stored
@@ -172,15 +270,12 @@ struct PngKind {
 inline const std::vector<PngKind>& png_kinds()
 {
     static const std::vector<PngKind> kinds = {
-        {PNG_COLOR_TYPE_GRAY, 1, false},      {PNG_COLOR_TYPE_GRAY, 2, false},
-        {PNG_COLOR_TYPE_GRAY, 4, false},      {PNG_COLOR_TYPE_GRAY, 8, false},
-        {PNG_COLOR_TYPE_GRAY, 16, false},     {PNG_COLOR_TYPE_GRAY, 8, true},
-        {PNG_COLOR_TYPE_GRAY, 16, true},      {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false}, {PNG_COLOR_TYPE_RGB, 8, false},
-        {PNG_COLOR_TYPE_RGB, 16, false},      {PNG_COLOR_TYPE_RGB, 8, true},
-        {PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, {PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
-        {PNG_COLOR_TYPE_PALETTE, 1, false},   {PNG_COLOR_TYPE_PALETTE, 2, true},
-        {PNG_COLOR_TYPE_PALETTE, 4, false},   {PNG_COLOR_TYPE_PALETTE, 8, true},
+        {PNG_GREY, 1, false},       {PNG_GREY, 2, false},    {PNG_GREY, 4, false},
+        {PNG_GREY, 8, false},       {PNG_GREY, 16, false},   {PNG_GREY, 8, true},
+        {PNG_GREY, 16, true},       {PNG_GREY_ALPHA, 8, false}, {PNG_GREY_ALPHA, 16, false},
+        {PNG_RGB, 8, false},        {PNG_RGB, 16, false},    {PNG_RGB, 8, true},
+        {PNG_RGBA, 8, false},       {PNG_RGBA, 16, false},   {PNG_PALETTE, 1, false},
+        {PNG_PALETTE, 2, true},     {PNG_PALETTE, 4, false}, {PNG_PALETTE, 8, true},
     };
     return kinds;
 }
@@ -202,39 +297,38 @@ inline std::string png_of(const Grid& grid, const PngKind& kind, bool interlaced
 
     // Palette entries, or the tRNS key: random, with both kinds of entry present.
     std::vector<bool> entry_dark;
-    if (kind.color_type == PNG_COLOR_TYPE_PALETTE) {
+    if (kind.color_type == PNG_PALETTE) {
         const int entries = 2 + rng.below(static_cast<int>(top));  // 2 to 2^depth
         do {
             image.palette.clear();
             image.palette_alpha.clear();
             entry_dark.clear();
             while (static_cast<int>(entry_dark.size()) < entries) {
-                const png_color colour{static_cast<png_byte>(rng.below(256)), static_cast<png_byte>(rng.below(256)),
-                                       static_cast<png_byte>(rng.below(256))};
+                const PngColour colour{static_cast<unsigned char>(rng.below(256)),
+                                       static_cast<unsigned char>(rng.below(256)),
+                                       static_cast<unsigned char>(rng.below(256))};
                 const int alpha = kind.trns ? (rng.chance(0.3) ? 0 : rng.below(256)) : 255;
                 const double shown = shown_luminance(colour.red / 255.0, colour.green / 255.0,
                                                      colour.blue / 255.0, alpha / 255.0);
                 if (std::abs(shown - 0.5) < 0.02) continue;
                 image.palette.push_back(colour);
-                if (kind.trns) image.palette_alpha.push_back(static_cast<png_byte>(alpha));
+                if (kind.trns) image.palette_alpha.push_back(static_cast<unsigned char>(alpha));
                 entry_dark.push_back(shown < 0.5);
             }
         } while (std::count(entry_dark.begin(), entry_dark.end(), true) % entries == 0);  // both kinds
     }
     std::vector<unsigned> key;  // the transparent colour of a tRNS grey or RGB picture
-    if (kind.trns && kind.color_type != PNG_COLOR_TYPE_PALETTE) {
-        png_color_16 t{};
+    if (kind.trns && kind.color_type != PNG_PALETTE) {
         // A dark key: its pixels look black to a reader that ignores transparency.
         const unsigned dark = static_cast<unsigned>(rng.below(static_cast<int>(top / 4)));
-        t.gray = t.red = t.green = t.blue = static_cast<png_uint_16>(dark);
-        image.transparent = t;
+        image.transparent = PngKey{dark, dark, dark, dark};
         key.assign(static_cast<std::size_t>(channels), dark);
     }
 
     for (const auto& line : grid) {
         std::vector<unsigned> samples;
         for (const bool filled : line) {
-            if (kind.color_type == PNG_COLOR_TYPE_PALETTE) {
+            if (kind.color_type == PNG_PALETTE) {
                 int i;
                 do i = rng.below(static_cast<int>(entry_dark.size()));
                 while (entry_dark[i] != filled);
@@ -304,28 +398,4 @@ inline std::string raw_pbm_of(const Grid& grid, Rng& rng)
             bytes += static_cast<char>(byte);
         }
     return bytes;
-}
-
-// ---- reading a rendered picture -----------------------------------------------------
-
-struct Rgba {
-    int width = 0;
-    int height = 0;
-    std::vector<png_byte> pixels;  // four bytes a pixel, row by row
-    const png_byte* at(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
-};
-
-// Reads any PNG file as 8-bit RGBA; width 0 when it cannot.
-inline Rgba read_rgba(const std::string& path)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Rgba out;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
-    image.format = PNG_FORMAT_RGBA;
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) return out;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    return out;
 }

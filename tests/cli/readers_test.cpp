@@ -46,11 +46,13 @@ ReadError only_error(const std::vector<ReadItem>& items)
 }
 
 // One bad input: the reader must name this line and say this (a part of the message).
+// A fault in the XML itself is worded by the platform's parser: on Windows by XmlLite.
 struct BadInput {
     const char* what;
     std::string text;
     int line;
     const char* message;
+    bool xml_fault = false;
 };
 
 void expect_errors(const std::string& file, const std::vector<BadInput>& cases)
@@ -59,6 +61,12 @@ void expect_errors(const std::string& file, const std::vector<BadInput>& cases)
         SCOPED_TRACE(c.what);
         const ReadError error = only_error(read(c.text, file));
         EXPECT_EQ(error.line, c.line);
+#ifdef _WIN32
+        if (c.xml_fault) {
+            EXPECT_EQ(error.what.rfind("XML error: ", 0), 0u) << "message: " << error.what;
+            continue;
+        }
+#endif
         EXPECT_NE(error.what.find(c.message), std::string::npos) << "message: " << error.what;
     }
 }
@@ -364,6 +372,48 @@ TEST(XmlReader, NeverFetchesTheDtdOrAnEntityFromOutside)
     EXPECT_EQ(p.rows, (Clues{{1}}));
 }
 
+// Where libxml2 places markup over several lines, text among other markup and entities;
+// XmlLite's path must come to the same.
+TEST(XmlReader, TellsTheSameLinesAndEntitiesOnEveryPlatform)
+{
+    const std::string rows = "<clues type=\"rows\"><line><count>1</count></line></clues>";
+    expect_errors("p.xml", {
+        {"start tag over lines",
+         "<puzzleset>\n<puzzle\n type=\"grid\"\n>\n<clues type=\"columns\"><line><count>1</count></line></clues>\n"
+         "</puzzle></puzzleset>\n",
+         4, "no <clues type=\"rows\">"},
+        {"empty tag over lines", "<puzzle>\n<line\n\n/>\n</puzzle>", 4, "<line> outside <clues>"},
+        {"end tag over lines", "<puzzle><clues type=\"rows\"><line><count>x</count\n\n></line></clues></puzzle>", 3,
+         "row 1: 'x' is not a number"},
+        {"text in CDATA", "<puzzle><clues type=\"rows\"><line><![CDATA[\n\n 1]]></line></clues></puzzle>", 3,
+         "text outside <count> in <line>"},
+        {"text after a comment", "<puzzle><clues type=\"rows\">\n<!-- a\n -->  \n 1<line/></clues></puzzle>", 4,
+         "text outside <count> in <clues>"},
+        {"character reference after a PI", "<puzzle><clues type=\"rows\"><line>\n<?pi\n?>&#x41;</line></clues></puzzle>",
+         3, "text outside <count> in <line>"},
+        {"entity in an attribute stays as written", "<!DOCTYPE pbn [ <!ENTITY a \"x\"> ]>\n<puzzle type=\"&a;\">\n</puzzle>",
+         2, "puzzle type '&a;' is not supported"},
+        {"entity of entities",
+         "<!DOCTYPE pbn [ <!ENTITY a \"&b;\"> <!ENTITY b \"1\"> ]>\n<puzzle>" + rows +
+             "\n<clues type=\"columns\"><line><count>2</count></line></clues></puzzle>",
+         3, "column 1: clue 2 needs 2 cells, the column has 1"},
+        {"entity with line ends and markup",
+         "<!DOCTYPE pbn [ <!ENTITY a \"\n\n<count>1</count>\"> ]>\n<puzzle><clues type=\"rows\"><line>&a;</line></clues>\n"
+         "<clues type=\"columns\"><line>x</line></clues></puzzle>",
+         5, "text outside <count> in <line>"},
+        {"attributes by their local names, namespace declarations aside",
+         "<puzzle xmlns:type=\"urn:x\" t:type=\"x\" xmlns:t=\"urn:t\">\n</puzzle>", 1, "puzzle type 'x' is not supported"},
+        {"prefixed element", "<p:puzzle xmlns:p=\"urn:p\">\n" + rows + "</p:puzzle>", 2, "no <clues type=\"columns\">"},
+    });
+    // An entity the file does not declare may be declared by the DTD it names, which is not
+    // read: it is passed over.
+    const Puzzle p = only_puzzle(read("<!DOCTYPE pbn SYSTEM \"pbn-0.3.dtd\">\n<puzzle>\n<title>&nbsp;</title>"
+                                      "<clues type=\"rows\"><line><count>1&nbsp;</count></line></clues>"
+                                      "<clues type=\"columns\"><line><count>1</count></line></clues></puzzle>",
+                                      "p.xml"));
+    EXPECT_EQ(p.rows, (Clues{{1}}));
+}
+
 TEST(XmlReader, ReadsEveryPuzzleOfASetAndSkipsOnlyTheBadOne)
 {
     const std::string one = "<line><count>1</count></line>";
@@ -427,21 +477,21 @@ TEST(XmlReader, ReportsEachFaultAtItsLine)
         {"triddler", "<puzzle type=\"triddler\">\n</puzzle>", 1, "not supported"},
         {"puzzle in puzzle", "<puzzle>\n<puzzle></puzzle></puzzle>", 2, "<puzzle> inside <puzzle>"},
         {"cut-off file", "<puzzleset>\n<puzzle>\n<clues type=\"columns\">" + one + "\n", 3,
-         "end of file inside <clues> of line 3"},
-        {"cut-off tag", "<puzzle>\n<clues type=\"rows\"><line><cou", 2, "unterminated tag <cou>"},
-        {"mismatched close", xml_puzzle("<line><count>1</line>", one), 3, "</line> does not close <count>"},
-        {"close without open", "</puzzle>", 1, "invalid element name"},
-        {"unterminated comment", "<puzzle>\n\n<!-- never closed", 3, "unterminated comment"},
-        {"unterminated attribute", "<puzzle type=\"grid>\n</puzzle>", 2, "'<' not allowed in attributes values"},
-        {"attribute without quotes", "<puzzle type=grid>", 1, "without quotes"},
-        {"empty tag", "<puzzle>\n< line>", 2, "invalid element name"},
+         "end of file inside <clues> of line 3", true},
+        {"cut-off tag", "<puzzle>\n<clues type=\"rows\"><line><cou", 2, "unterminated tag <cou>", true},
+        {"mismatched close", xml_puzzle("<line><count>1</line>", one), 3, "</line> does not close <count>", true},
+        {"close without open", "</puzzle>", 1, "invalid element name", true},
+        {"unterminated comment", "<puzzle>\n\n<!-- never closed", 3, "unterminated comment", true},
+        {"unterminated attribute", "<puzzle type=\"grid>\n</puzzle>", 2, "'<' not allowed in attributes values", true},
+        {"attribute without quotes", "<puzzle type=grid>", 1, "without quotes", true},
+        {"empty tag", "<puzzle>\n< line>", 2, "invalid element name", true},
         {"deep nesting", repeat("<a>", 100), 1, "nested too deep"},
-        {"second top element", "<puzzleset>\n</puzzleset>\n<puzzleset>\n</puzzleset>\n", 3, "Extra content"},
-        {"unterminated CDATA", "<puzzle>\n<![CDATA[ 1", 2, "unterminated CDATA section"},
-        {"undeclared entity", "<puzzle>\n<title>&nbsp;</title></puzzle>", 2, "Entity 'nbsp' not defined"},
+        {"second top element", "<puzzleset>\n</puzzleset>\n<puzzleset>\n</puzzleset>\n", 3, "Extra content", true},
+        {"unterminated CDATA", "<puzzle>\n<![CDATA[ 1", 2, "unterminated CDATA section", true},
+        {"undeclared entity", "<puzzle>\n<title>&nbsp;</title></puzzle>", 2, "Entity 'nbsp' not defined", true},
         {"lone CR line ends", "<puzzle>\r\r<clues type=\"rows\">\r1<line/></clues></puzzle>", 4, "text outside <count>"},
         {"CRLF line ends", "<puzzle>\r\n\r\n<clues type=\"rows\">\r\n1<line/></clues></puzzle>", 4, "text outside <count>"},
-        {"lone CR before a fault", "<puzzle>\r\r<clues type=\"rows\">\r</line>", 4, "does not close <clues> of line 3"},
+        {"lone CR before a fault", "<puzzle>\r\r<clues type=\"rows\">\r</line>", 4, "does not close <clues> of line 3", true},
     });
 }
 

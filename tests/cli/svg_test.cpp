@@ -2,6 +2,7 @@
 // (rsvg-convert), and the pixel at the centre of every grid cell black, white or red as the
 // answer says; the clues where they belong and in ink.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,28 @@
 namespace {
 
 constexpr int ZOOM = 2;  // rendered at twice the SVG's size
+
+struct Rgba {
+    int width = 0;
+    int height = 0;
+    std::vector<png_byte> pixels;  // four bytes a pixel, row by row
+    const png_byte* at(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
+};
+
+// Reads any PNG file as 8-bit RGBA; width 0 when it cannot.
+Rgba read_rgba(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Rgba out;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
+    image.format = PNG_FORMAT_RGBA;
+    out.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) return out;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    return out;
+}
 
 // The grid's outline as the SVG gives it, in SVG units.
 struct Frame {

@@ -68,7 +68,7 @@ wine_run() {  # wine_run OUT ERR ARGS...
   shift 2
   for attempt in 1 2 3; do
     status=0
-    wine "$@" </dev/null >"$out" 2>"$err" || status=$?
+    wine "$@" <"$stdin" >"$out" 2>"$err" || status=$?
     [ "$status" -eq 0 ] || [ -s "$out" ] || [ -s "$err" ] && break
     echo "wine $1 failed with exit code $status without output (attempt $attempt)" >&2
   done
@@ -77,7 +77,9 @@ wine_run() {  # wine_run OUT ERR ARGS...
 
 # compare NAME EXPECTED_CODE FILTER -- LINUX_ARGS... -- WINDOWS_ARGS...: runs both tools, each
 # in its own copy of the inputs, and compares their output and exit codes. FILTER (cat or
-# cut_answers) goes over both outputs after the times and separators.
+# cut_answers) goes over both outputs after the times and separators. Standard input is the
+# file $stdin names, in the copy.
+stdin=/dev/null
 compare() {
   local name=$1 expected=$2 filter=$3 linux_args=() windows_args=() linux_code=0 windows_code=0
   local r=$work/results/$name
@@ -86,7 +88,7 @@ compare() {
   shift
   windows_args=("$@")
   echo "== $name: ombrasel-solve ${linux_args[*]}"
-  (cd "$work/linux" && "$linux_tool" "${linux_args[@]}") </dev/null >"$r.linux.out" 2>"$r.linux.err" ||
+  (cd "$work/linux" && "$linux_tool" "${linux_args[@]}" <"$stdin") >"$r.linux.out" 2>"$r.linux.err" ||
     linux_code=$?
   (cd "$work/windows" && wine_run "$r.windows.out" "$r.windows.err" "${windows_args[@]}") || windows_code=$?
   [ "$linux_code" -eq "$expected" ] || fail "$name: the Linux tool exited with $linux_code, not $expected"
@@ -125,14 +127,15 @@ inputs=(examples/sailboat.pbm examples/sample.non examples/small.txt examples/tw
 good=(pictures/*.pbm pictures/*.png clues/*.non clues/*.txt clues/*.xml wild/*.non)
 
 both help 0 --help
-# small.txt has a puzzle that cannot be read, and bad.non is bad: exit code 2.
-both full-text 2 -j 2 --clues clues --svg 答え "${inputs[@]}" bad/bad.non
-both uniqueness-text 2 -j 1 --uniqueness --svg uniqueness "${inputs[@]}" bad/bad.non
-both full-json 0 -j 2 --json "${good[@]}"
-both uniqueness-json 2 --uniqueness --json --clues clues-json bad/bad.non "${inputs[@]}"
+# small.txt has a puzzle that cannot be read, and the files in bad/ are bad: exit code 2.
+both full-text 2 -j 2 --clues clues --svg 答え "${inputs[@]}" bad/*
+both uniqueness-text 2 -j 1 --uniqueness --svg uniqueness "${inputs[@]}" bad/*
+# Standard input, a file with Windows line ends, is read as it is.
+stdin=clues/crlf-14x9.non both full-json 0 -j 2 --json "${good[@]}" -
+both uniqueness-json 2 --uniqueness --json --clues clues-json bad/* "${inputs[@]}" missing.non
 # The rooks' puzzle runs into the time limit; the others end long before it.
 # What it shows of that puzzle depends on where the limit cut it, so no pictures are drawn.
-both timeout 3 cut_answers -j 2 --engine exhaustive --timeout 0.5 clues/random-20x12.non slow/permutations.non \
+both timeout 3 cut_answers -j 2 --engine exhaustive --timeout 1 clues/random-20x12.non slow/permutations.non \
   pictures/square-25.pbm
 for side in linux windows; do
   grep -Eq '^permutations \(slow.permutations\.non\): (several solutions, difficulty search|out of time), incomplete: stopped at the time limit with [0-9]+ open cells? not sorted, [0-9.e+-]+ s$' \
@@ -143,8 +146,8 @@ done
 compare wildcard 0 cat -- --svg 答え2 wild/*.non -- cmd /c "$win_path" --svg 答え2 'wild\*.non'
 
 echo "== the files written"
-for f in clues/two#2.non 答え/問題.svg 答え2/問題.svg 答え2/alpha.svg uniqueness/sailboat.svg \
-         clues-json/問題.non; do
+for f in clues/two#2.non 答え/問題.svg 答え2/問題.svg "答え2/with space.svg" uniqueness/sailboat.svg \
+         clues-json/問題.non clues/largest-128x100.non; do
   [ -s "$work/linux/$f" ] || fail "the Linux tool did not write $f"
 done
 if diff -r "$work/linux" "$work/windows" >"$work/results/files.diff"; then

@@ -6,7 +6,8 @@
 Random pictures (fixed seeds, so a failure can be run again) as plain and raw PBM, PNG
 pictures, .non files, a tournament file of several puzzles, webpbn XML, a puzzle without a
 solution, a bad file, a puzzle that no time limit of a second lets the exhaustive engine
-finish, and a folder of .non files for a wildcard, one of them with a Japanese name.
+finish, and a folder of .non files for a wildcard, one with a Japanese name and one with a space
+in its name.
 """
 import os
 import random
@@ -95,6 +96,40 @@ def grey1_png(grid):
     return png(len(grid[0]), len(grid), 0, 1, rows)
 
 
+def palette_png(rng, grid):
+    """Eight colours a pixel may take, two of them dark, one light one and one dark one
+    transparent (a transparent pixel is empty)."""
+    colours = [(0, 0, 0), (40, 20, 90), (255, 255, 255), (250, 220, 120), (150, 230, 240),
+               (210, 210, 210), (10, 60, 10), (255, 120, 255)]
+    alpha = [255, 255, 255, 255, 0, 255, 0, 255]
+    dark, light = [0, 1], [2, 3, 4, 5, 6, 7]  # 6 is dark but transparent
+    rows = [[rng.choice(dark) if c else rng.choice(light) for c in row] for row in grid]
+    width, height = len(grid[0]), len(grid)
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    head = png(width, height, 3, 8, rows)
+    # PLTE and tRNS go between IHDR (33 bytes with the signature) and IDAT.
+    return head[:33] + chunk(b"PLTE", bytes(v for c in colours for v in c)) + chunk(b"tRNS", bytes(alpha)) + head[33:]
+
+
+def grey_alpha16_png(rng, grid):
+    """16-bit grey and alpha: a filled cell dark and opaque, an empty one light, or dark and
+    almost transparent."""
+    rows = []
+    for row in grid:
+        out = []
+        for c in row:
+            if c:
+                grey, a = rng.randrange(0, 20000), 65535
+            elif rng.random() < 0.3:
+                grey, a = rng.randrange(0, 20000), rng.randrange(0, 8000)
+            else:
+                grey, a = rng.randrange(45000, 65536), 65535
+            out += list(struct.pack(">HH", grey, a))
+        rows.append(out)
+    return png(len(grid[0]), len(grid), 4, 16, rows)
+
+
 def non(rows, cols, title=None):
     text = ""
     if title:
@@ -135,14 +170,18 @@ def main():
     out = sys.argv[1]
     rng = random.Random(20240611)
 
-    # Pictures: one pixel a cell, several shapes and densities, up to 40 x 40.
+    # Pictures: one pixel a cell, several shapes and densities, up to 40 x 40, and one as wide as
+# the tool takes.
     for name, (w, h, d) in {"dots-5x8": (5, 8, 0.5), "square-15": (15, 15, 0.6),
                             "square-25": (25, 25, 0.55), "wide-33x20": (33, 20, 0.6),
-                            "large-40": (40, 40, 0.6), "half-40x25": (40, 25, 0.5)}.items():
+                            "large-40": (40, 40, 0.6), "half-40x25": (40, 25, 0.5),
+                            "largest-128x100": (128, 100, 0.65)}.items():
         write(f"{out}/pictures/{name}.pbm", plain_pbm(picture(rng, w, h, d)))
     write(f"{out}/pictures/raw-19x11.pbm", raw_pbm(picture(rng, 19, 11, 0.55)), "wb")
     write(f"{out}/pictures/colours-21x17.png", rgba_png(rng, picture(rng, 21, 17, 0.55)), "wb")
     write(f"{out}/pictures/bits-13x10.png", grey1_png(picture(rng, 13, 10, 0.6)), "wb")
+    write(f"{out}/pictures/palette-24x18.png", palette_png(rng, picture(rng, 24, 18, 0.6)), "wb")
+    write(f"{out}/pictures/grey16-17x22.png", grey_alpha16_png(rng, picture(rng, 17, 22, 0.6)), "wb")
 
     # Clue files.
     write(f"{out}/clues/random-20x12.non", non(*clues(picture(rng, 20, 12, 0.6)), "Twenty by twelve"))
@@ -158,11 +197,19 @@ def main():
     # The exhaustive engine walks all 30! solutions of this one to find every cell that varies.
     write(f"{out}/slow/permutations.non", non([[1]] * 30, [[1]] * 30, "Thirty rooks"))
 
-    # A bad file: the second row's clue is no number.
+    # Windows line ends and a byte-order mark.
+    write(f"{out}/clues/crlf-14x9.non",
+          "\ufeff" + non(*clues(picture(rng, 14, 9, 0.6)), "Line ends of Windows").replace("\n", "\r\n"))
+
+    # Bad files: a row's clue that is no number, an XML count that is none, a clue too long
+    # for its line.
     write(f"{out}/bad/bad.non", "width 3\nheight 2\n\nrows\n1\n1,x\n\ncolumns\n1\n1\n1\n")
+    write(f"{out}/bad/count.xml", xml([("Bad count", ([[1], [2]], [[1], [1]]))]).replace(
+        "<count>2</count>", "<count>two</count>"))
+    write(f"{out}/bad/too-long.non", non([[1, 2], [3]], [[1], [1], [2]]))
 
     # The folder for a wildcard, with a Japanese file name.
-    for name, (w, h) in {"alpha": (9, 9), "beta": (16, 11), "問題": (12, 14)}.items():
+    for name, (w, h) in {"alpha": (9, 9), "beta": (16, 11), "with space": (8, 13), "問題": (12, 14)}.items():
         write(f"{out}/wild/{name}.non", non(*clues(picture(rng, w, h, 0.6))))
     write(f"{out}/wild/notes.txt", "not a .non file; the wildcard leaves it out\n")
 

@@ -137,6 +137,11 @@ const char* erase_line_sequence()
 {
     if (console_erases_lines) return "\r\033[K";
     // An older console: blanks over the line, which the progress line keeps narrower.
-    static const std::string blanks = "\r" + std::string(static_cast<std::size_t>(std::max(terminal_columns() - 1, 0)), ' ') + "\r";
+    static const std::string blanks = [] {
+        std::string line(static_cast<std::size_t>(std::max(terminal_columns() - 1, 0)) + 2, ' ');
+        line.front() = '\r';
+        line.back() = '\r';
+        return line;
+    }();
     return blanks.c_str();
 }

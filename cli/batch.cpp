@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "any_size.h"
+#include "deadline.h"
 #include "packed_clues.h"
 #include "progress.h"
 #include "readers.h"
@@ -76,6 +77,7 @@ Puzzle clues_of(std::string_view request) { return unpack_clues(request.substr(s
 // Runs in a worker: solves the puzzle of a request and packs the answer.
 std::string solve_request(std::string_view request)
 {
+    solver_processor_clock = cpu_now;  // this thread's time, which clock() is not on Windows
     SolverOptions solver;
     std::memcpy(&solver, request.data(), sizeof solver);
     const Puzzle puzzle = unpack_clues(request.substr(sizeof solver));

@@ -15,8 +15,8 @@
 int main(int argc, char** argv)
 {
     const auto started = std::chrono::steady_clock::now();
-    set_up_standard_streams();
     if (started_as_worker(argc, argv)) return serve_batch_requests();
+    set_up_standard_streams();
     std::vector<std::string> arguments = program_arguments(argc, argv);
     Options options;
     if (const auto done = parse_options(arguments, options)) return *done;

@@ -4,10 +4,9 @@
 //
 // The workers sit in a job object that ends them when this process ends, however it ends
 // (Ctrl-C included). The limit is watched from here: a worker still on a request when the limit
-// has passed is terminated and its request reported out of time. The limit counts elapsed time,
-// as the solver's own limit does on Windows (clock() there counts the time since the start), and
-// as it must under Wine, which does not tell one process another's processor time. For the same
-// reason each worker tells its own processor time with every answer.
+// has passed is terminated and its request reported out of time. This limit, a backstop behind
+// the solver's own, counts elapsed time: Wine does not tell one process another's processor time.
+// For the same reason each worker tells its own processor time with every answer.
 #include <windows.h>
 
 #include <algorithm>

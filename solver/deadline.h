@@ -6,12 +6,23 @@
 
 #include "state.h"
 
+// The clock of the limit and of the solver's timing counters: processor seconds of the running
+// thread. clock() counts that on POSIX; where it counts elapsed time instead (Windows), the front
+// end sets a clock of its own. Shared by both builds of the core.
+inline double (*solver_processor_clock)() = nullptr;
+
+inline double solver_processor_seconds()
+{
+    if (solver_processor_clock) return solver_processor_clock();
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
 inline namespace OMBRASEL_CORE {
 
 struct SolverDeadline {
     bool set;            // a limit was given
     bool passed;         // and the run has reached it
-    std::clock_t at;
+    double at;           // on solver_processor_seconds()
     i32 countdown;       // looks left before the clock is read again
 };
 
@@ -36,7 +47,7 @@ inline bool deadline_passed()
     if (!d.set || d.passed) return d.passed;
     if (--d.countdown > 0) return false;
     d.countdown = 64;
-    d.passed = std::clock() >= d.at;
+    d.passed = solver_processor_seconds() >= d.at;
     return d.passed;
 }
 

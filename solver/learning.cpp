@@ -58,7 +58,7 @@ LearningState L;
 inline bool varies(i32 var) { return L.seen[var][0] && L.seen[var][1]; }
 
 // Processor time for the counters, in microseconds; it never steers the search.
-std::int64_t clock_us() { return static_cast<std::int64_t>(std::clock()) * 1000000 / CLOCKS_PER_SEC; }
+std::int64_t clock_us() { return static_cast<std::int64_t>(solver_processor_seconds() * 1e6); }
 
 // Gives the solver a variable for every open cell and every line through an open cell.
 void load_puzzle()

@@ -57,7 +57,7 @@ void start_deadline(double seconds)
     d.set = seconds > 0;
     d.passed = false;
     d.countdown = 0;
-    d.at = std::clock() + static_cast<std::clock_t>(seconds * CLOCKS_PER_SEC);
+    d.at = solver_processor_seconds() + seconds;
 }
 
 void solve(const SolverOptions& options)

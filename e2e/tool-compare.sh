@@ -157,6 +157,22 @@ else
   head -n 60 "$work/results/files.diff"
 fi
 
+# The tool ended without a word (as by Ctrl-C, or worse) takes its workers with it.
+echo "== killed with its workers busy"
+(cd "$work/windows" && exec wine "$win_tool" -j 2 --engine exhaustive slow/permutations.non \
+   slow/permutations.non >/dev/null 2>&1) &
+workers() { pgrep -f -- "ombrasel-solve.exe --worker-process" | wc -l; }
+for _ in $(seq 100); do [ "$(workers)" -ge 2 ] && break; sleep 0.1; done
+if [ "$(workers)" -lt 2 ]; then
+  fail "killed: the tool did not start two workers"
+else
+  pkill -KILL -f -- "$win_tool -j 2 --engine exhaustive" || fail "killed: the tool was not found"
+  for _ in $(seq 50); do [ "$(workers)" -eq 0 ] && break; sleep 0.1; done
+  [ "$(workers)" -eq 0 ] && echo "no worker left" || fail "killed: $(workers) workers outlived the tool"
+fi
+pkill -KILL -f -- "ombrasel-solve.exe( --worker-process| -j 2 --engine exhaustive)" || true
+wait
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures differences between the Windows and the Linux tool"
   exit 1

@@ -13,35 +13,9 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   echo "skipped: needs DISPLAY and WINEPREFIX (run scripts/test-windows.sh)"
   exit 77
 fi
-export WINEDEBUG=${WINEDEBUG--all}
-
-work=$(mktemp -d /tmp/ombrasel-package.XXXXXX)
-program_pid=""
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-    wait "$program_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-step() { echo "== $*"; }
+. "$here/wine-steps.sh"
+start_work package
 fail() { echo "FAIL: $*"; exit 1; }
-
-# A Wine start that dies before the program runs leaves no output and a failure; it is tried
-# again, at most twice (see cmake/wine-run.sh).
-wine_run() {  # wine_run OUT ERR ARGS...
-  local out=$1 err=$2 attempt status
-  shift 2
-  for attempt in 1 2 3; do
-    status=0
-    wine "$@" </dev/null >"$out" 2>"$err" || status=$?
-    [ "$status" -eq 0 ] || [ -s "$out" ] || [ -s "$err" ] && break
-    echo "wine $1 failed with exit code $status without output (attempt $attempt)"
-  done
-  return "$status"
-}
 
 name=$(basename "$zip" -win64.zip)
 version=${name#ombrasel-}
@@ -93,38 +67,6 @@ done
 cat "$work/verdicts"
 
 step "ombrasel.exe opens its window and closes"
-window=""
-for attempt in 1 2 3; do
-  wine ombrasel.exe >"$work/program.log" 2>&1 &
-  program_pid=$!
-  for i in $(seq 120); do
-    window=$(xdotool search --name '^Ombrasel\(Ver2\) by Dremvik$' 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.25
-  done
-  [ -n "$window" ] && break
-  kill -0 "$program_pid" 2>/dev/null && break
-  [ -s "$work/program.log" ] && break
-  echo "the program ended at once without output (attempt $attempt)"
-done
-[ -n "$window" ] || { cat "$work/program.log"; fail "no window captioned \"Ombrasel(Ver2) by Dremvik\""; }
-for i in $(seq 40); do
-  geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-  [ "$geometry" = 761x761 ] && break
-  sleep 0.25
-done
-echo "window $window, client area $geometry"
-[ "$geometry" = 761x761 ] || fail "client area $geometry, not 761x761"
-xdotool key --window "$window" alt+F4 2>/dev/null
-for i in $(seq 80); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.25
-done
-kill -0 "$program_pid" 2>/dev/null && fail "the program still runs after alt+F4"
-status=0
-wait "$program_pid" || status=$?
-program_pid=""
-[ "$status" -eq 0 ] || { cat "$work/program.log"; fail "exit code $status"; }
-echo "closed with exit code 0"
+open_window ombrasel.exe 761x761
+close_window
 echo "package test passed"

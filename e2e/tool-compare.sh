@@ -27,10 +27,9 @@ linux_tool=$(realpath "$linux_tool")
 # Wine passes the arguments on in the locale's encoding: the Japanese names need UTF-8. The
 # Linux side's wildcards then sort by code point.
 export LC_ALL=C.UTF-8
-export WINEDEBUG=${WINEDEBUG--all}
 
-work=$(mktemp -d /tmp/ombrasel-compare.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+. "$here/wine-steps.sh"
+start_work compare
 mkdir "$work/inputs" "$work/results"
 python3 "$here/tool-inputs.py" "$work/inputs"
 cp -r "$here/../examples" "$work/inputs/examples"
@@ -59,20 +58,6 @@ cut_answers() {
                /, incomplete: /!d
                s/: (several solutions, difficulty search|out of time), incomplete: stopped at the time limit with [0-9]+ open cells? not sorted,/: VERDICT, incomplete: stopped at the time limit with N open cells not sorted,/
              }'
-}
-
-# A Wine start that dies before the program runs leaves no output and a failure; it is tried
-# again, at most twice (see cmake/wine-run.sh).
-wine_run() {  # wine_run OUT ERR ARGS...
-  local out=$1 err=$2 attempt status
-  shift 2
-  for attempt in 1 2 3; do
-    status=0
-    wine "$@" <"$stdin" >"$out" 2>"$err" || status=$?
-    [ "$status" -eq 0 ] || [ -s "$out" ] || [ -s "$err" ] && break
-    echo "wine $1 failed with exit code $status without output (attempt $attempt)" >&2
-  done
-  return "$status"
 }
 
 # compare NAME EXPECTED_CODE FILTER -- LINUX_ARGS... -- WINDOWS_ARGS...: runs both tools, each

@@ -19,18 +19,8 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   exit 77
 fi
 
-work=$(mktemp -d /tmp/ombrasel-e2e.XXXXXX)
-program_pid=""
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-    wait "$program_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-step() { echo "== $*"; }
+. "$here/wine-steps.sh"
+start_work e2e
 
 # The layout's places by name ("button 27", "slot col 2 12", ...): left top right bottom.
 declare -A place
@@ -111,37 +101,7 @@ wait_for() {
 read_places
 
 step "start the program"
-# Wine's loader now and then dies silently before the program starts (see wine-run.sh):
-# a program gone without a window and without a byte of output is started again.
-window=""
-for attempt in 1 2 3; do
-  wine "$program" >"$work/program.log" 2>&1 &
-  program_pid=$!
-  for i in $(seq 120); do
-    window=$(xdotool search --name '^Ombrasel\(Ver2\) by Dremvik$' 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.25
-  done
-  [ -n "$window" ] && break
-  kill -0 "$program_pid" 2>/dev/null && break
-  [ -s "$work/program.log" ] && break
-  echo "the program ended at once without output (attempt $attempt)"
-done
-[ -n "$window" ] || {
-  echo "FAIL: no window captioned \"Ombrasel(Ver2) by Dremvik\"; the program's output:"
-  cat "$work/program.log"
-  exit 1
-}
-# The window can be found before the size it gives itself while it is created has reached X.
-client=$(awk '$1 == "client" { print $4 - $2 "x" $5 - $3 }' "$work/places.txt")
-for i in $(seq 40); do
-  geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-  [ "$geometry" = "$client" ] && break
-  sleep 0.25
-done
-echo "window $window, client area $geometry"
-[ "$geometry" = "$client" ] || { echo "FAIL: client area $geometry, not $client"; exit 1; }
+open_window "$program" "$(awk '$1 == "client" { print $4 - $2 "x" $5 - $3 }' "$work/places.txt")"
 
 step "the sample puzzle, both sums 38"
 wait_for clues "$work/sample.txt"
@@ -219,18 +179,5 @@ step "the slowest of its kind that the solver answers within ten seconds, timed"
 large_puzzle_step 706 45 60
 
 step "close the window"
-keys alt+F4
-status=0
-for i in $(seq 80); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.25
-done
-if kill -0 "$program_pid" 2>/dev/null; then
-  echo "FAIL: the program still runs after alt+F4"
-  exit 1
-fi
-wait "$program_pid" || status=$?
-program_pid=""
-echo "exit code $status"
-[ "$status" -eq 0 ] || { echo "FAIL: exit code $status"; cat "$work/program.log"; exit 1; }
+close_window
 echo "end-to-end test passed"

@@ -10,27 +10,9 @@
 #include <cstdlib>
 
 #include "system.h"
+#include "windows_com.h"
 
 namespace {
-
-std::string utf8_of(const wchar_t* wide, int length)
-{
-    if (length == 0) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-std::wstring wide_of(std::string_view text)
-{
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
-    return wide;
-}
 
 HANDLE handle_of(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
@@ -51,7 +33,7 @@ std::vector<std::string> program_arguments(int, char**)
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     if (!wide) return arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(utf8_of(wide[i], static_cast<int>(wcslen(wide[i]))));
+    for (int i = 1; i < count; ++i) arguments.push_back(utf8_of(wide[i], wcslen(wide[i])));
     LocalFree(wide);
     return arguments;
 }
@@ -73,7 +55,7 @@ void expand_wildcards(std::vector<std::string>& files)
         if (search != INVALID_HANDLE_VALUE) {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                matches.push_back(folder + utf8_of(found.cFileName, static_cast<int>(wcslen(found.cFileName))));
+                matches.push_back(folder + utf8_of(found.cFileName, wcslen(found.cFileName)));
             } while (FindNextFileW(search, &found));
             FindClose(search);
         }
@@ -100,7 +82,7 @@ std::filesystem::path path_of(const std::string& name)
 std::string name_of(const std::filesystem::path& path)
 {
     const std::wstring& wide = path.native();
-    return utf8_of(wide.c_str(), static_cast<int>(wide.size()));
+    return utf8_of(wide.c_str(), wide.size());
 }
 
 void set_up_standard_streams()

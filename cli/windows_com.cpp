@@ -1,4 +1,4 @@
-// The texts of the HRESULTs that WIC and XmlLite give.
+// The texts of error codes (the HRESULTs that WIC and XmlLite give, for one), and text conversions.
 #include "windows_com.h"
 
 #include <wincodec.h>
@@ -99,10 +99,16 @@ std::string hresult_text(HRESULT hr)
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
     for (const Known& k : known)
         if (k.code == hr) return std::string(k.text) + " " + code;
+    const std::string text = system_text(static_cast<DWORD>(hr));
+    return text.empty() ? std::string("HRESULT ") + code : text + " " + code;
+}
+
+std::string system_text(DWORD code)
+{
     char* text = nullptr;
     const DWORD length =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string out;
     if (length && text) {
         out.assign(text, length);
@@ -110,5 +116,24 @@ std::string hresult_text(HRESULT hr)
             out.pop_back();
     }
     if (text) LocalFree(text);
-    return out.empty() ? std::string("HRESULT ") + code : out + " " + code;
+    return out;
+}
+
+std::string utf8_of(const wchar_t* wide, std::size_t length)
+{
+    if (!wide || length == 0) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), text.data(), n, nullptr, nullptr);
+    return text;
+}
+
+std::wstring wide_of(std::string_view utf8)
+{
+    if (utf8.empty()) return {};
+    const int length = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), n);
+    return wide;
 }

@@ -1,9 +1,12 @@
-// COM for the Windows decoders: the thread's initialisation and interface references.
+// What the tool's Windows files share: COM for the decoders (the thread's initialisation and
+// interface references), the texts of error codes, and UTF-8 to UTF-16 and back.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // COM for the life of a decoder call, on any thread, however often: a thread that has COM
 // already (in either apartment) keeps it as it was.
@@ -53,3 +56,10 @@ private:
 
 // "name 0x8898...", or the system's text for a code it knows, or the code alone.
 std::string hresult_text(HRESULT hr);
+
+// The system's text for an error code (GetLastError's, or an HRESULT), without its final line
+// end and full stop; empty when it has none.
+std::string system_text(DWORD code);
+
+std::string utf8_of(const wchar_t* wide, std::size_t length);
+std::wstring wide_of(std::string_view utf8);

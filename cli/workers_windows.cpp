@@ -18,6 +18,7 @@
 #include <mutex>
 #include <thread>
 
+#include "windows_com.h"
 #include "worker_processes.h"
 
 namespace {
@@ -41,13 +42,8 @@ double ended_workers_seconds = 0;  // processor time of the workers that have en
 
 std::string system_message(DWORD error)
 {
-    char text[256] = "";
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                   text, sizeof text, nullptr);
-    std::string message(text, n);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? "error " + std::to_string(error) : message;
+    const std::string text = system_text(error);
+    return text.empty() ? "error " + std::to_string(error) : text;
 }
 
 bool write_all(HANDLE h, const void* data, std::size_t size)

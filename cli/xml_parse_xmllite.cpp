@@ -391,15 +391,6 @@ private:
     }
 };
 
-std::string utf8(const WCHAR* s, UINT length)
-{
-    if (!s || !length) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 // Feeds XmlLite's nodes to events, with the prepared lines.
 class Feed {
 public:
@@ -477,7 +468,7 @@ private:
             const WCHAR* name = nullptr;
             UINT name_length = 0;
             if (FAILED(reader->GetQualifiedName(&name, &name_length))) return false;
-            std::string element = utf8(name, name_length);
+            std::string element = utf8_of(name, name_length);
             const bool empty = reader->IsEmptyElement();
             const auto at = anchor_line(Anchor::start, reader);
             if (!at) return false;
@@ -490,10 +481,10 @@ private:
                 reader->GetLocalName(&local, &local_length);
                 reader->GetPrefix(&prefix, &prefix_length);
                 reader->GetValue(&value, &value_length);
-                const std::string p = utf8(prefix, prefix_length), n = utf8(local, local_length);
+                const std::string p = utf8_of(prefix, prefix_length), n = utf8_of(local, local_length);
                 if (p == "xmlns" || (p.empty() && n == "xmlns")) continue;  // namespace declarations
                 texts.push_back(n);
-                texts.push_back(utf8(value, value_length));
+                texts.push_back(utf8_of(value, value_length));
             }
             reader->MoveToElement();
             std::vector<XmlAttribute> attributes;
@@ -522,7 +513,7 @@ private:
             if (FAILED(reader->GetValue(&value, &length))) return false;
             if (length == 0) return false;  // Wine's reader at the end of a file cut off
             if (type == XmlNodeType_CDATA && !anchor_line(Anchor::cdata, reader)) return false;
-            const std::string s = utf8(value, length);
+            const std::string s = utf8_of(value, length);
             const std::size_t first = s.find_first_not_of(" \t\n\r");
             int line;
             if (!aligned_) {
